@@ -1,0 +1,34 @@
+#ifndef KZEMBA_KRT_KRUNTIMECONFIG_H
+#define KZEMBA_KRT_KRUNTIMECONFIG_H
+
+#include "kzembaplatform_export.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace krt {
+
+/// The one runtime configuration that stands in for what the suite would
+/// configure: a folder (named by the environment variable KZEMBA_RUNTIME, or set
+/// by a host's command line, else "~/.kzemba") holding "runtime.ini". Folders,
+/// domains, identity values, product switches, configuration values and known
+/// plug-ins are all read from there, with defaults inside the folder.
+class KZEMBAPLATFORM_EXPORT KRuntimeConfig
+{
+public:
+    static const char* environmentVariable();
+    static QString runtimeDir();
+    // Overrides the environment for the rest of the process (tools' --runtime, tests).
+    static void setRuntimeDir(const QString& dir);
+    static QString configFilePath();
+
+    static QVariant value(const QString& key, const QVariant& defaultValue = QVariant());
+    static void setValue(const QString& key, const QVariant& value);
+    static void remove(const QString& key);
+    // A folder from the configuration; relative values are taken from the runtime folder.
+    static QString pathValue(const QString& key, const QString& defaultPath);
+};
+
+} // namespace krt
+
+#endif

@@ -1,0 +1,58 @@
+#ifndef KZEMBA_VDLLITE_KXCOMMONJSAPI_H
+#define KZEMBA_VDLLITE_KXCOMMONJSAPI_H
+
+#include "kxwebviewasynjsobject.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkCookie>
+#include <QString>
+#include <QVariant>
+
+class QNetworkAccessManager;
+class QWidget;
+
+namespace vdllite {
+
+/// The framework's common JS API base: the answer helpers every page method
+/// uses (argument map, result setters, the callback answer format), the form and
+/// cookie encoders of the page's HTTP requests, and the object's own network
+/// access manager with its cookie jar. Subclasses say which widget hosts them.
+class KZEMBAPLATFORM_EXPORT KxCommonJsApi : public KxWebViewAsynJSObject
+{
+    Q_OBJECT
+public:
+    explicit KxCommonJsApi(KxWebViewContainer* container);
+    ~KxCommonJsApi() override;
+
+    virtual void init();
+    virtual QWidget* widgetParent() = 0;
+    virtual QWidget* createNewUrlWidget(QWidget* parent, int width, int height, bool modal, bool resizable);
+    virtual QString getLocalStoragePath() const;
+    virtual QString getSkinConfigPath() const;
+
+    void setResult(KxWebViewJSContext& context, const QVariantMap& result);
+    void setResult(KxWebViewJSContext& context, const QVariant& result);
+    // {"callstatus": "ok", "result": value} as JSON text.
+    QString formatResult(const QVariant& value) const;
+    // {"callstatus": "ok", key: value} as JSON text.
+    QString formatResult(const QString& key, const QVariant& value) const;
+
+    QList<QNetworkCookie> organizeCookieData(const QVariantMap& cookies) const;
+    // application/x-www-form-urlencoded body; maps and lists travel as JSON text.
+    QByteArray organizePostData(const QVariantMap& data) const;
+    // The name of a QNetworkReply::NetworkError value ("TimeoutError"), or the number as text.
+    static QString errorCodeString(int code);
+
+    QNetworkAccessManager* networkAccessManager() const;
+
+public slots:
+    virtual void onVipInfoChange(const QVariantMap& info);
+
+private:
+    QNetworkAccessManager* m_networkAccessManager = nullptr;
+};
+
+} // namespace vdllite
+
+#endif

@@ -1,0 +1,26 @@
+#include "kxwebviewpage.h"
+
+#include "kxwebviewcontainer.h"
+
+KxWebViewPage::KxWebViewPage(QObject* parent)
+    : QObject(parent)
+{
+}
+
+KxWebViewPage::~KxWebViewPage() = default;
+
+KxWebViewContainer* KxWebViewPage::container() const
+{
+    return qobject_cast<KxWebViewContainer*>(parent());
+}
+
+void KxWebViewPage::load(const QUrl& url)
+{
+    m_url = url;
+    emit loadFinished(true);
+}
+
+QUrl KxWebViewPage::url() const
+{
+    return m_url;
+}

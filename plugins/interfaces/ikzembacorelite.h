@@ -1,0 +1,38 @@
+#ifndef KZEMBA_PLUGINS_IKZEMBACORELITE_H
+#define KZEMBA_PLUGINS_IKZEMBACORELITE_H
+
+#include "kzembapluginexport.h"
+
+#include <QJsonObject>
+#include <QString>
+
+class IKZembaAccount;
+class IKZembaShellThemeStyleHelper;
+class KxWebViewAsynJSObject;
+class KxWebViewJSApiHandler;
+class QObject;
+
+/// The core-lite service of the plug-in "kzembacorelite" (entry
+/// GetIKZembaCoreLite): combined configuration, the page handlers it makes,
+/// the account service and the theme helper.
+class KZEMBA_PLUGIN_INTERFACE IKZembaCoreLite
+{
+public:
+    virtual ~IKZembaCoreLite() = default;
+
+    // Combined configuration of a module group; an empty object means none.
+    virtual QJsonObject getFpcCombConfig(qint64 moduleGroupId) = 0;
+    virtual QJsonObject getFpcCombConfig(qint64 projectId, qint64 moduleGroupId) = 0;
+    // Calls `slot` of `receiver` ("1onFpcCombConfigNotify(qint64, qint64)") when the group changes.
+    virtual void watchFpcCombConfig(qint64 moduleGroupId, QObject* receiver, const char* slot) = 0;
+    virtual bool isFpcCombConfigReady() = 0;
+    // A page handler for `name`, owned by `parent`, answering through `jsObject`; null when unknown.
+    virtual KxWebViewJSApiHandler* createJsApiHandler(const QString& name, QObject* parent,
+                                                      KxWebViewAsynJSObject* jsObject) = 0;
+    virtual IKZembaAccount* getAccount() = 0;
+    virtual IKZembaShellThemeStyleHelper* getThemeStyleHelper() = 0;
+};
+
+using GetIKZembaCoreLiteFn = IKZembaCoreLite* (*)();
+
+#endif
