@@ -7,6 +7,7 @@
 #include <QString>
 
 class IKZembaAccount;
+class IKZembaResourceHandler;
 class IKZembaShellThemeStyleHelper;
 class KxWebViewAsynJSObject;
 class KxWebViewJSApiHandler;
@@ -14,7 +15,7 @@ class QObject;
 
 /// The core-lite service of the plug-in "kzembacorelite" (entry
 /// GetIKZembaCoreLite): combined configuration, the page handlers it makes,
-/// the account service and the theme helper.
+/// the account service, the theme helper and the resource handlers.
 class KZEMBA_PLUGIN_INTERFACE IKZembaCoreLite
 {
 public:
@@ -31,6 +32,8 @@ public:
                                                       KxWebViewAsynJSObject* jsObject) = 0;
     virtual IKZembaAccount* getAccount() = 0;
     virtual IKZembaShellThemeStyleHelper* getThemeStyleHelper() = 0;
+    // The handler of resources of type `resType`; null when the type is unknown.
+    virtual IKZembaResourceHandler* getResourceHandler(const QString& resType) = 0;
 };
 
 using GetIKZembaCoreLiteFn = IKZembaCoreLite* (*)();

@@ -113,6 +113,10 @@ using FailHandler = std::function<void(const QString& id, const DownloadFailInfo
 
 } // namespace kzembaresnetwork
 
+// Slot and signal signatures name the failure record without its namespace
+// ("onResDownloadError(const QString&, DownloadFailInfo)"), so the short name must exist.
+using DownloadFailInfo = kzembaresnetwork::DownloadFailInfo;
+
 Q_DECLARE_METATYPE(kzembaresnetwork::DownloadFailInfo)
 
 #endif

@@ -1,0 +1,130 @@
+#ifndef KZEMBA_JSAPI_KZEMBACOMMONJSAPI_H
+#define KZEMBA_JSAPI_KZEMBACOMMONJSAPI_H
+
+#include "kzembajsapilite_export.h"
+
+#include "jsapi/applyresultinfo.h"
+#include "jsapi/zembafunctionerror.h"
+#include "interfaces/kzembaresdownloadtypes.h"
+#include "interfaces/resourceinfo.h"
+
+#include <vdllite/kxcommonjsapi.h>
+#include <vdllite/kxwebviewjscontext.h>
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QPointer>
+#include <QString>
+#include <QVariantMap>
+#include <QWidget>
+
+struct KZembaBatchDownloadParam;
+class IKZembaResourceHandler;
+
+/// The native object behind the script of every store page. A page host
+/// creates a concrete subclass with the page's web view container and the
+/// widget that hosts the page. The object answers page calls with the envelope
+/// {"callstatus", "errormsg", "result"} (at once, through a saved context or
+/// through a named page function) and pushes {"action", "params"} events to the
+/// page function the page registers; events produced before that registration
+/// wait in a queue and reach the page in order.
+class KZEMBAJSAPILITE_EXPORT KZembaCommonJsApi : public vdllite::KxCommonJsApi
+{
+    Q_OBJECT
+public:
+    KZembaCommonJsApi(KxWebViewContainer* container, QWidget* host);
+    ~KZembaCommonJsApi() override;
+
+    void initHandlers() override;
+    void init() override;
+    QWidget* createNewUrlWidget(QWidget* parent, int width, int height, bool modal, bool resizable) override;
+    QString getSkinConfigPath() const override;
+
+    // Sends one event now; without a registered push handler it is lost.
+    void notifyJsActionAndDataObject(const QString& action, const QString& data);
+    // Sends one event, or queues it until the page registers its push handler.
+    void ensureNotifyJsActionAndData(const QString& action, const QString& data);
+    // Answers the page function `callbackName` with {"callstatus": "ok", "result": result}.
+    void notifyCallback(QString callbackName, QVariantMap result);
+
+    QWidget* hostWidget() const;
+    QString pushHandler() const { return m_pushHandler; }
+    bool isPushHandlerRegistered() const { return m_pushHandlerRegistered; }
+    int pendingNotificationCount() const { return m_pendingNotifications.size(); }
+    qint64 lastUserInfoChangeTime() const { return m_lastUserInfoChangeTime; }
+
+    // For other components, called by name through the meta-object.
+    Q_INVOKABLE QString GetModuleName() const;
+    Q_INVOKABLE QWidget* GetHostWidget() const;
+    Q_INVOKABLE void NotifyJsHidePreview();
+    Q_INVOKABLE void CallbackToJS(QString name, QString json, bool flag);
+
+    virtual void notifyJsHidePreview();
+    virtual QString getModuleName() const;
+    virtual QString getModuleVersion() const;
+    virtual QString getFeedBackUrl() const;
+
+protected:
+    virtual void initZembaResourceHandler() = 0;
+    virtual void applyLocalRes(const ResourceInfo& info);
+
+public slots:
+    virtual void getSkinColorConfig(KxWebViewJSContext& context) = 0;
+    virtual void getSkinHintConfig(KxWebViewJSContext& context) = 0;
+    virtual void openZembaUnifyPayDlg(KxWebViewJSContext& context) = 0;
+    virtual void beforeOpenZembaResourceShop();
+    virtual void insertOnlineResource(KxWebViewJSContext& context);
+    virtual void downloadAndApplyOnlineRes(KxWebViewJSContext& context);
+    virtual void cancelDownload(const QString& id);
+    virtual void onResDownloadSuccess(const QString& id);
+    virtual void onResDownloadError(const QString& id, DownloadFailInfo info);
+    virtual void onUpdateResDownloadProgress(const QString& id, int percent);
+    virtual void checkFontsExist(KxWebViewJSContext& context) = 0;
+
+    void registPushUIEventHandler(KxWebViewJSContext& context);
+    void notifyWebPageInitialed(KxWebViewJSContext& context);
+    void webLoadFinish(KxWebViewJSContext& context);
+    void onScriptReady(KxWebViewJSContext& context);
+    void notifyWebPerfCollect(KxWebViewJSContext& context);
+    void showWindow(KxWebViewJSContext& context);
+    void showUserInfoTips(KxWebViewJSContext& context);
+    void dispatchMethod(KxWebViewJSContext& context);
+    void localStorageBatchDelete(KxWebViewJSContext& context);
+    void localStorageBatchGet(KxWebViewJSContext& context);
+    void onUserInfoChange(int reason);
+
+protected:
+    virtual IKZembaResourceHandler* getResourceHandler(const QString& resType);
+    virtual void registDone();
+    virtual void beforeApplyLocalRes(const ResourceInfo& info);
+    virtual void beforeDownloadAndApplyOnlineRes(const QVariantMap& args);
+    virtual void afterDownloadAndApplyOnlineRes(const ResourceInfo& info);
+    virtual bool getDownloadResData(const QVariantMap& args, KZembaBatchDownloadParam& param);
+
+protected slots:
+    virtual void publishMsg(zemba::FunctionError error, const QString& message);
+    void onPublishApplyResult(const ApplyResultInfo& info);
+
+signals:
+    void showView();
+    void webPageInitialed();
+    void webScriptReady();
+    void sig_notifyWebPerfCollect();
+    void sig_queryUserAccountInfoState();
+    void hideCloseButton();
+
+private:
+    QString m_pushHandler;
+    bool m_pushHandlerRegistered = false;
+    QList<QPair<QString, QString>> m_pendingNotifications;
+    QPointer<QWidget> m_hostWidget;
+    // Downloads started by insertOnlineResource, by resource type followed by id.
+    QHash<QString, ResourceInfo> m_downloadKeys;
+    qint64 m_lastUserInfoChangeTime = 0;
+    // Downloads started by downloadAndApplyOnlineRes: download id -> page callback.
+    QMap<QString, QString> m_pendingDownloadRequests;
+};
+
+#endif

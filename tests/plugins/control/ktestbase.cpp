@@ -1,0 +1,8 @@
+#include "ktestbase.h"
+
+KTestBase::KTestBase(KTestPluginControl* control)
+    : m_control(control)
+{
+}
+
+KTestBase::~KTestBase() = default;

@@ -1,0 +1,8 @@
+#include "ktestnetwork.h"
+
+KTestNetWork::KTestNetWork(KTestPluginControl* control)
+    : m_control(control)
+{
+}
+
+KTestNetWork::~KTestNetWork() = default;

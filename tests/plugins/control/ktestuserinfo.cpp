@@ -1,0 +1,8 @@
+#include "ktestuserinfo.h"
+
+KTestUserInfo::KTestUserInfo(KTestPluginControl* control)
+    : m_control(control)
+{
+}
+
+KTestUserInfo::~KTestUserInfo() = default;

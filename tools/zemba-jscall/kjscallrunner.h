@@ -1,0 +1,52 @@
+#ifndef KZEMBA_TOOLS_KJSCALLRUNNER_H
+#define KZEMBA_TOOLS_KJSCALLRUNNER_H
+
+#include <vdllite/kxheadlesspage.h>
+
+#include <QHash>
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+class KZembaCommonJsApi;
+class QTextStream;
+
+/// Plays a page script of JSON lines against a JS API object on a headless
+/// page and writes one JSON line per event. Waits run the event loop, so
+/// callbacks and pushes that arrive meanwhile are written as they come.
+class KJsCallRunner : public QObject
+{
+    Q_OBJECT
+public:
+    KJsCallRunner(KxHeadlessPage* page, KZembaCommonJsApi* api, QTextStream* out, QObject* parent = nullptr);
+
+    void start(const QStringList& lines);
+
+signals:
+    void finished(int exitCode);
+
+private:
+    void runLines();
+    // Runs one line; false when the script must wait before the next one.
+    bool runLine(const QString& line);
+    void fail(const QString& message);
+    void write(const QJsonObject& object);
+    void onDelivered(const KxPageDelivery& delivery);
+    bool takeDelivery(const QString& function);
+    void resume();
+
+    QPointer<KxHeadlessPage> m_page;
+    QPointer<KZembaCommonJsApi> m_api;
+    QTextStream* m_out;
+    QStringList m_lines;
+    int m_next = 0;
+    bool m_failed = false;
+    // Deliveries per page function that a "waitFor" has already taken.
+    QHash<QString, int> m_taken;
+    QString m_waitingFor;
+    QTimer m_timer;
+};
+
+#endif

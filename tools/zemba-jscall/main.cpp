@@ -1,0 +1,79 @@
+// zemba-jscall: a command-line store page. It hosts a JS API object on a
+// headless page, plays a script of JSON lines against it and writes what
+// happens as JSON lines; logs go to the runtime's log file, never to stdout.
+#include "kjscallapi.h"
+#include "kjscallrunner.h"
+
+#include <krt/kcoreapplication.h>
+#include <krt/kruntimeconfig.h>
+#include <vdllite/kxheadlesspage.h>
+#include <vdllite/kxwebviewcontainer.h>
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zemba-jscall"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Plays a store page script (JSON lines) against a JS API object."));
+    parser.addHelpOption();
+    const QCommandLineOption runtimeOption(QStringLiteral("runtime"), QStringLiteral("Runtime configuration folder."),
+                                           QStringLiteral("dir"));
+    const QCommandLineOption apiOption(QStringLiteral("api"), QStringLiteral("JS API object to host: common."),
+                                       QStringLiteral("name"), QStringLiteral("common"));
+    parser.addOption(runtimeOption);
+    parser.addOption(apiOption);
+    parser.addPositionalArgument(QStringLiteral("script"), QStringLiteral("Script file; standard input when absent or \"-\"."));
+    parser.process(app);
+
+    QTextStream err(stderr);
+    if (parser.isSet(runtimeOption))
+        krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
+    if (parser.value(apiOption) != QLatin1String("common")) {
+        err << "unknown --api " << parser.value(apiOption) << '\n';
+        return 2;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    QFile input;
+    if (positional.isEmpty() || positional.first() == QLatin1String("-")) {
+        if (!input.open(stdin, QIODevice::ReadOnly)) {
+            err << "cannot read standard input\n";
+            return 2;
+        }
+    } else {
+        input.setFileName(positional.first());
+        if (!input.open(QIODevice::ReadOnly)) {
+            err << "cannot read " << positional.first() << '\n';
+            return 2;
+        }
+    }
+    const QStringList lines = QString::fromUtf8(input.readAll()).split(QLatin1Char('\n'));
+
+    auto host = std::make_unique<QWidget>();
+    auto* container = new KxWebViewContainer(host.get());
+    auto* api = new KJsCallApi(container, host.get());
+    container->setJsApiObject(api);
+    api->initHandlers();
+    api->init();
+
+    QTextStream out(stdout);
+    KJsCallRunner runner(qobject_cast<KxHeadlessPage*>(container->page()), api, &out);
+    int exitCode = 0;
+    QObject::connect(&runner, &KJsCallRunner::finished, &app, [&exitCode](int code) {
+        exitCode = code;
+        QCoreApplication::quit();
+    });
+    runner.start(lines);
+    app.exec();
+    return exitCode;
+}
