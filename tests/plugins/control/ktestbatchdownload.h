@@ -9,10 +9,15 @@
 #include <QObject>
 
 class KTestPluginControl;
+class QNetworkAccessManager;
+class QNetworkReply;
 
 /// The test batch-download service. It records what it is asked and keeps the
-/// started batches; a test finishes, fails or advances them with succeed(),
-/// fail() and progress(), which raise the service's notifications.
+/// started batches. By default a test finishes, fails or advances them with
+/// succeed(), fail() and progress(), which raise the service's notifications;
+/// with the option "batch/download" it downloads every item's first URL for
+/// real and reports progress per finished item, then success or the first
+/// failure.
 class KZEMBATESTPLUGINS_EXPORT KTestBatchDownload : public QObject, public IKZembaBatchDownload
 {
     Q_OBJECT
@@ -42,9 +47,13 @@ signals:
 private:
     bool connectNotification(const char* operation, const char* signal, QObject* receiver, const char* slot,
                              int connectionType);
+    void download(const QString& id);
+    void onItemFinished(const QString& id, QNetworkReply* reply);
 
     KTestPluginControl* m_control;
+    QNetworkAccessManager* m_network = nullptr;
     QMap<QString, QList<KZembaBatchDownloadItem>> m_batches;
+    QMap<QString, int> m_itemsLeft;
 };
 
 #endif
