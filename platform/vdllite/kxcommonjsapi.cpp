@@ -5,10 +5,8 @@
 #include "kxwebviewjscontext.h"
 #include "krt/krt.h"
 
-#include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
-#include <QNetworkReply>
 #include <QUrl>
 
 namespace vdllite {
@@ -102,9 +100,7 @@ QByteArray KxCommonJsApi::organizePostData(const QVariantMap& data) const
 
 QString KxCommonJsApi::errorCodeString(int code)
 {
-    const QMetaEnum errors = QMetaEnum::fromType<QNetworkReply::NetworkError>();
-    const char* name = errors.valueToKey(code);
-    return name ? QString::fromLatin1(name) : QString::number(code);
+    return QString::number(code);
 }
 
 QNetworkAccessManager* KxCommonJsApi::networkAccessManager() const

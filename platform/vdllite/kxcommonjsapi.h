@@ -41,7 +41,8 @@ public:
     QList<QNetworkCookie> organizeCookieData(const QVariantMap& cookies) const;
     // application/x-www-form-urlencoded body; maps and lists travel as JSON text.
     QByteArray organizePostData(const QVariantMap& data) const;
-    // The name of a QNetworkReply::NetworkError value ("TimeoutError"), or the number as text.
+    // The text under which a page answer carries one of the JS API's result codes: the
+    // code in decimal, so that pages compare it without a table.
     static QString errorCodeString(int code);
 
     QNetworkAccessManager* networkAccessManager() const;

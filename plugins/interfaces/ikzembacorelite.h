@@ -7,6 +7,7 @@
 #include <QString>
 
 class IKZembaAccount;
+class IKZembaRequestService;
 class IKZembaResourceHandler;
 class IKZembaShellThemeStyleHelper;
 class KxWebViewAsynJSObject;
@@ -15,7 +16,8 @@ class QObject;
 
 /// The core-lite service of the plug-in "kzembacorelite" (entry
 /// GetIKZembaCoreLite): combined configuration, the page handlers it makes,
-/// the account service, the theme helper and the resource handlers.
+/// the account service, the theme helper, the request decorator and the
+/// resource handlers.
 class KZEMBA_PLUGIN_INTERFACE IKZembaCoreLite
 {
 public:
@@ -32,6 +34,8 @@ public:
                                                       KxWebViewAsynJSObject* jsObject) = 0;
     virtual IKZembaAccount* getAccount() = 0;
     virtual IKZembaShellThemeStyleHelper* getThemeStyleHelper() = 0;
+    // The sub-service that decorates the pages' requests; null when there is none.
+    virtual IKZembaRequestService* getRequestService() = 0;
     // The handler of resources of type `resType`; null when the type is unknown.
     virtual IKZembaResourceHandler* getResourceHandler(const QString& resType) = 0;
 };

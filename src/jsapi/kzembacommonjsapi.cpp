@@ -1,5 +1,6 @@
 #include "kzembacommonjsapi.h"
 
+#include "network/kzembacommonhttpaccess.h"
 #include "resource/kzembapluginloader.h"
 
 #include "interfaces/ikzembabatchdownload.h"
@@ -35,7 +36,11 @@ KZembaCommonJsApi::KZembaCommonJsApi(KxWebViewContainer* container, QWidget* hos
     }
 }
 
-KZembaCommonJsApi::~KZembaCommonJsApi() = default;
+KZembaCommonJsApi::~KZembaCommonJsApi()
+{
+    // Requests still in flight end here unanswered; their replies are aborted.
+    qDeleteAll(m_httpAccessList);
+}
 
 void KZembaCommonJsApi::initHandlers()
 {

@@ -12,6 +12,7 @@
 #include <vdllite/kxwebviewjscontext.h>
 
 #include <QHash>
+#include <QNetworkAccessManager>
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -22,6 +23,9 @@
 
 struct KZembaBatchDownloadParam;
 class IKZembaResourceHandler;
+class KZembaCommonHttpAccess;
+class QNetworkReply;
+class QNetworkRequest;
 
 /// The native object behind the script of every store page. A page host
 /// creates a concrete subclass with the page's web view container and the
@@ -95,6 +99,15 @@ public slots:
     void localStorageBatchGet(KxWebViewJSContext& context);
     void onUserInfoChange(int reason);
 
+    void rsaAesEncrypt(KxWebViewJSContext& context);
+    void httpGet(KxWebViewJSContext& context);
+    void httpPost(KxWebViewJSContext& context);
+    void httpDelete(KxWebViewJSContext& context);
+    void ssePost(KxWebViewJSContext& context);
+    void sseRead(KxWebViewJSContext& context);
+    void sseClose(KxWebViewJSContext& context);
+    void onHttpAccessDone(KZembaCommonHttpAccess* access);
+
 protected:
     virtual IKZembaResourceHandler* getResourceHandler(const QString& resType);
     virtual void registDone();
@@ -106,6 +119,17 @@ protected:
 protected slots:
     virtual void publishMsg(zemba::FunctionError error, const QString& message);
     void onPublishApplyResult(const ApplyResultInfo& info);
+
+protected:
+    // The request of a page's HTTP call, with its cookies, headers and the account's decoration.
+    QNetworkRequest getNetRequest(const QVariantMap& args, QNetworkAccessManager::Operation operation);
+    // Hands the reply to a new access object, which answers the page when the request ends.
+    void httpAction(QNetworkReply* reply, const QVariantMap& args, const QString& method);
+    void addHttpAccess(KZembaCommonHttpAccess* access);
+    void handleHttpAccess(KZembaCommonHttpAccess* access);
+    // Drops an access without answering the page.
+    void releaseHttpAccess(KZembaCommonHttpAccess* access);
+    int httpAccessCount() const { return m_httpAccessList.size(); }
 
 signals:
     void showView();
@@ -122,6 +146,8 @@ private:
     QPointer<QWidget> m_hostWidget;
     // Downloads started by insertOnlineResource, by resource type followed by id.
     QHash<QString, ResourceInfo> m_downloadKeys;
+    // Page requests in flight, in the order they were sent.
+    QList<KZembaCommonHttpAccess*> m_httpAccessList;
     qint64 m_lastUserInfoChangeTime = 0;
     // Downloads started by downloadAndApplyOnlineRes: download id -> page callback.
     QMap<QString, QString> m_pendingDownloadRequests;

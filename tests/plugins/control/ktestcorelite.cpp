@@ -5,6 +5,7 @@
 
 #include <vdllite/kxwebviewasynjsobject.h>
 #include "ktestplugincontrol.h"
+#include "ktestrequestdecorator.h"
 #include "ktestresourcehandler.h"
 #include "ktestthemestylehelper.h"
 
@@ -14,12 +15,14 @@ KTestCoreLite::KTestCoreLite(KTestPluginControl* control)
     : m_control(control)
     , m_account(new KTestAccount(control, control))
     , m_theme(new KTestThemeStyleHelper(control, control))
+    , m_requestDecorator(new KTestRequestDecorator(control))
 {
 }
 
 KTestCoreLite::~KTestCoreLite()
 {
     qDeleteAll(m_resourceHandlers);
+    delete m_requestDecorator;
 }
 
 void KTestCoreLite::reset()
@@ -95,4 +98,9 @@ IKZembaResourceHandler* KTestCoreLite::getResourceHandler(const QString& resType
     if (!handler)
         handler = new KTestResourceHandler(resType, m_control);
     return handler;
+}
+
+IKZembaRequestService* KTestCoreLite::getRequestService()
+{
+    return m_control->option(QStringLiteral("request/present"), true).toBool() ? m_requestDecorator : nullptr;
 }

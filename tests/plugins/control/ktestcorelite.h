@@ -13,12 +13,13 @@
 class KTestAccount;
 class KTestPluginControl;
 class KTestResourceHandler;
+class KTestRequestDecorator;
 class KTestThemeStyleHelper;
 
 /// The test core-lite service. Options: "corelite/handlers" (names it makes
 /// handlers for; all by default), "corelite/fpc/<group>" and
 /// "corelite/fpc/<project>/<group>" (combined configuration maps),
-/// "corelite/fpcReady", "account/present", "theme/present".
+/// "corelite/fpcReady", "account/present", "theme/present", "request/present".
 class KZEMBATESTPLUGINS_EXPORT KTestCoreLite : public IKZembaCoreLite
 {
 public:
@@ -35,6 +36,8 @@ public:
                                               KxWebViewAsynJSObject* jsObject) override;
     IKZembaAccount* getAccount() override;
     IKZembaShellThemeStyleHelper* getThemeStyleHelper() override;
+    // Option "request/present" (default true).
+    IKZembaRequestService* getRequestService() override;
     // Types listed in the option "corelite/resourceTypes" have a handler.
     IKZembaResourceHandler* getResourceHandler(const QString& resType) override;
 
@@ -55,6 +58,7 @@ private:
     KTestPluginControl* m_control;
     KTestAccount* m_account;
     KTestThemeStyleHelper* m_theme;
+    KTestRequestDecorator* m_requestDecorator;
     QList<Watcher> m_watchers;
     QMap<QString, KTestResourceHandler*> m_resourceHandlers;
 };
