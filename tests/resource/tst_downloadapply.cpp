@@ -3,6 +3,7 @@
 #include "ktestapplication.h"
 #include "ktestbatchdownload.h"
 #include "ktestcommonjsapi.h"
+#include "ktesthttpserver.h"
 #include "ktestpagehost.h"
 #include "ktestplugincontrol.h"
 #include "ktestruntime.h"
@@ -305,6 +306,31 @@ private slots:
         control()->setOption("batch/present", false);
         QCOMPARE(page()->call("downloadAndApplyOnlineRes", QJsonObject{{"downloadId", "req-4"}}).toObject(),
                  (QJsonObject{{"callstatus", "error"}, {"errormsg", "getZembaBatchDownload failed"}}));
+    }
+
+    void realDownloads()
+    {
+        KTestHttpServer server;
+        QVERIFY(server.start());
+        server.setAnswer("/font/1.ttf", KTestHttpAnswer(200, QByteArray(3000, 'f')));
+        server.setAnswer("/font/2.ttf", KTestHttpAnswer(200, QByteArray(10, 'g')));
+        control()->setOption("batch/download", true);
+
+        insert("font", "ok", {{"urls", QJsonArray{server.url("/font/1.ttf"), server.url("/font/2.ttf")}}});
+        QVERIFY(m_host->waitForDeliveries("onDownloadSuccess"));
+        QCOMPARE(lastTo("onDownloadSuccess"), ok({{"resType", "font"}, {"id", "ok"}}));
+        QCOMPARE(page()->deliveriesTo("onDownloadProgress").size(), 2);
+        QCOMPARE(lastTo("onDownloadProgress"), ok({{"resType", "font"}, {"id", "ok"}, {"percent", 100}}));
+
+        const QString missing = server.url("/font/missing.ttf");
+        insert("font", "gone", {{"urls", QJsonArray{missing}}});
+        QVERIFY(m_host->waitForDeliveries("onDownloadError"));
+        const QJsonObject result = lastTo("onDownloadError").value("result").toObject();
+        QCOMPARE(result.value("id").toString(), QStringLiteral("gone"));
+        QCOMPARE(result.value("errorCode").toInt(), int(QNetworkReply::ContentNotFoundError));
+        QVERIFY(result.value("description").toString().endsWith(" url: " + missing));
+        QVERIFY(result.value("description").toString().length() > QString(" url: " + missing).length());
+        QCOMPARE(m_api->publishedMessages.size(), 1);
     }
 
 private:
