@@ -1,0 +1,22 @@
+#include "kvantatab.h"
+
+#include "kvantasubpage.h"
+#include "kvantatabbar.h"
+
+KVantaTab::KVantaTab(KVantaSubPage* subPage, KVantaTabBar* tabBar)
+    : QObject(tabBar)
+    , m_subPage(subPage)
+{
+}
+
+KVantaTab::~KVantaTab() = default;
+
+KVantaSubPage* KVantaTab::subPage() const
+{
+    return m_subPage;
+}
+
+KVantaTabBar* KVantaTab::tabBar() const
+{
+    return qobject_cast<KVantaTabBar*>(parent());
+}

@@ -1,0 +1,25 @@
+#ifndef KZEMBA_OPEN_KZEMBAOPENPAGE_H
+#define KZEMBA_OPEN_KZEMBAOPENPAGE_H
+
+#include "kzembajsapilite_export.h"
+
+#include <QString>
+#include <QVariantMap>
+
+class QObject;
+
+// Opens a store page or store app described by `params`: "popup" runs the app
+// "appId" at "entry" through the shell's app runner; "emedd" prepares the shell
+// plug-in "pluginName" and shows its page of type "type" in a new tab, right
+// after the requesting tab when "pageMoveToNext" is true. `parent` is the object
+// on whose behalf the page opens (it locates the main window and the requesting
+// tab); it may be null. Returns whether `errorText` is empty on return. A mode
+// that is neither of the two leaves `errorText` as it was.
+KZEMBAJSAPILITE_EXPORT bool openZembaPage(const QVariantMap& params, QString& errorText, QObject* parent);
+
+// Whether openZembaPage() can serve the request for "appId" of the plug-in
+// "pluginName". Sets `openMode` to "popup" for every request that names an app
+// other than the resource shop.
+KZEMBAJSAPILITE_EXPORT bool getOpenZembaPageEnabled(const QVariantMap& params, QString& openMode);
+
+#endif
