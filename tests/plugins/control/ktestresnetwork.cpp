@@ -51,7 +51,11 @@ QString KTestResNetwork::startDownload(const kzembaresnetwork::ResDownloadParam&
     }
 
     m_running.insert(id);
-    const QUrl url(param.resourceArgs.urls.first());
+    QUrl url(param.resourceArgs.urls.first());
+    // Tests serve "default port" URLs from their local server's port.
+    const QVariant defaultPort = m_control->option(QStringLiteral("resnetwork/defaultPort"));
+    if (defaultPort.isValid() && url.port() == -1)
+        url.setPort(defaultPort.toInt());
     QNetworkReply* reply = m_network->get(QNetworkRequest(url));
     if (onProgress) {
         connect(reply, &QNetworkReply::downloadProgress, this,

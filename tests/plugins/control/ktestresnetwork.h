@@ -14,7 +14,8 @@ class QNetworkAccessManager;
 
 /// The test resource-network service: it really downloads the record's first
 /// URL and reports through the handlers, saving to "saveFilePath" or returning
-/// the bytes under "fileByteArray". It keeps every record it was given.
+/// the bytes under "fileByteArray". It keeps every record it was given. Option
+/// "resnetwork/defaultPort": the port that URLs without one are fetched from.
 class KZEMBATESTPLUGINS_EXPORT KTestResNetwork : public QObject, public IKZembaResNetwork
 {
     Q_OBJECT
