@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QUrl>
+#include <QUuid>
 
 namespace vdllite {
 
@@ -109,6 +110,15 @@ QNetworkAccessManager* KxCommonJsApi::networkAccessManager() const
 }
 
 void KxCommonJsApi::onVipInfoChange(const QVariantMap&)
+{
+}
+
+void KxCommonJsApi::login(KxWebViewJSContext&)
+{
+    m_confirmId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+void KxCommonJsApi::logout(KxWebViewJSContext&)
 {
 }
 

@@ -47,11 +47,18 @@ public:
 
     QNetworkAccessManager* networkAccessManager() const;
 
+    // The id of the log-in the page started last; empty before the first.
+    QString confirmId() const { return m_confirmId; }
+
 public slots:
     virtual void onVipInfoChange(const QVariantMap& info);
+    // The framework's part of a page's log-in: a fresh confirm id for the account service.
+    void login(KxWebViewJSContext& context);
+    void logout(KxWebViewJSContext& context);
 
 private:
     QNetworkAccessManager* m_networkAccessManager = nullptr;
+    QString m_confirmId;
 };
 
 } // namespace vdllite

@@ -44,7 +44,11 @@ public:
     void initHandlers() override;
     void init() override;
     QWidget* createNewUrlWidget(QWidget* parent, int width, int height, bool modal, bool resizable) override;
+    // "<office data>/<library module>/localstorage.db"; the folder is created when missing.
+    QString getLocalStoragePath() const override;
     QString getSkinConfigPath() const override;
+    // Tells the page that the VIP state changed, unless it came with a change of user.
+    void onVipInfoChange(const QVariantMap& info) override;
 
     // Sends one event now; without a registered push handler it is lost.
     void notifyJsActionAndDataObject(const QString& action, const QString& data);
@@ -70,6 +74,9 @@ public:
     virtual QString getModuleVersion() const;
     virtual QString getFeedBackUrl() const;
 
+    // Registers this library's module with the user-info service once.
+    void initUserInfo();
+
 protected:
     virtual void initZembaResourceHandler() = 0;
     virtual void applyLocalRes(const ResourceInfo& info);
@@ -85,7 +92,10 @@ public slots:
     virtual void onResDownloadSuccess(const QString& id);
     virtual void onResDownloadError(const QString& id, DownloadFailInfo info);
     virtual void onUpdateResDownloadProgress(const QString& id, int percent);
+    virtual void getMatchParams(KxWebViewJSContext& context);
     virtual void checkFontsExist(KxWebViewJSContext& context) = 0;
+    virtual void getFpcCombConfig(KxWebViewJSContext& context);
+    virtual void onFpcCombConfigNotify(qint64 first, qint64 moduleGroupId);
 
     void registPushUIEventHandler(KxWebViewJSContext& context);
     void notifyWebPageInitialed(KxWebViewJSContext& context);
@@ -98,6 +108,18 @@ public slots:
     void localStorageBatchDelete(KxWebViewJSContext& context);
     void localStorageBatchGet(KxWebViewJSContext& context);
     void onUserInfoChange(int reason);
+
+    void checkNetworkOnline(KxWebViewJSContext& context);
+    void getCurrentSkinName(KxWebViewJSContext& context);
+    void getScreenResolution(KxWebViewJSContext& context);
+    void isHitABTest(KxWebViewJSContext& context);
+    void getUserProfessionNew(KxWebViewJSContext& context);
+    void getConfig(KxWebViewJSContext& context);
+    void writeLogInfo(KxWebViewJSContext& context);
+    void getUserAccountInfoState(KxWebViewJSContext& context);
+    void login(KxWebViewJSContext& context);
+    void logout(KxWebViewJSContext& context);
+    void getInsufficientSorvelConfig(KxWebViewJSContext& context);
 
     void rsaAesEncrypt(KxWebViewJSContext& context);
     void httpGet(KxWebViewJSContext& context);
@@ -149,8 +171,12 @@ private:
     // Page requests in flight, in the order they were sent.
     QList<KZembaCommonHttpAccess*> m_httpAccessList;
     qint64 m_lastUserInfoChangeTime = 0;
+    // What the last VIP change that reached the page said, "byPush" left out.
+    QString m_lastVipInfo;
     // Downloads started by downloadAndApplyOnlineRes: download id -> page callback.
     QMap<QString, QString> m_pendingDownloadRequests;
+    // Combined-configuration groups whose changes are pushed to the page.
+    QList<int> m_watchedFpcGroups;
 };
 
 #endif

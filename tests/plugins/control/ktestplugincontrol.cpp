@@ -41,6 +41,8 @@ void KTestPluginControl::reset()
         m_resNetwork->reset();
     if (m_coreLite)
         m_coreLite->reset();
+    if (m_userInfo)
+        m_userInfo->reset();
 }
 
 QVariant KTestPluginControl::option(const QString& key, const QVariant& defaultValue) const
