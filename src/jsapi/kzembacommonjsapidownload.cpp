@@ -1,7 +1,7 @@
 // KZembaCommonJsApi: downloading and applying online resources for the page.
 #include "kzembacommonjsapi.h"
 
-#include "jsapi/kzembamodulename.h"
+#include "jsapi/kzembalibrary.h"
 #include "resource/kzembapluginloader.h"
 
 #include "interfaces/ikzembabatchdownload.h"

@@ -1,7 +1,7 @@
 // KZembaCommonJsApi: the page's environment, account and configuration methods.
 #include "kzembacommonjsapi.h"
 
-#include "jsapi/kzembamodulename.h"
+#include "jsapi/kzembalibrary.h"
 #include "profession/kuserprofessionhelper.h"
 #include "resource/kzembapluginloader.h"
 
@@ -87,12 +87,7 @@ IKZembaAccount* accountService()
 
 QString KZembaCommonJsApi::getLocalStoragePath() const
 {
-    QString folder = kzemba::libraryModuleName();
-    if (folder.isEmpty())
-        folder = QStringLiteral("KZembaCommon");
-    const QString dir = krt::dirs::officeData() + QDir::separator() + folder;
-    QDir().mkpath(dir);
-    return dir + QDir::separator() + QStringLiteral("localstorage.db");
+    return kzemba::localStoreDatabasePath(kzemba::libraryModuleName());
 }
 
 void KZembaCommonJsApi::initUserInfo()

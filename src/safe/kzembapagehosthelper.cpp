@@ -1,7 +1,7 @@
 #include "kzembapagehosthelper.h"
 
 #include "base/kpromise.h"
-#include "jsapi/kzembamodulename.h"
+#include "jsapi/kzembalibrary.h"
 #include "resource/kzembapluginloader.h"
 #include "resource/kzembaresnetworkclient.h"
 
@@ -17,7 +17,6 @@
 #include <vdllite/kxloggerlite.h>
 
 #include <QDateTime>
-#include <QDir>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
@@ -134,9 +133,7 @@ bool KZembaPageHostHelper::isWhitelistHost(const QString& url)
 
 QString KZembaPageHostHelper::cacheDatabasePath()
 {
-    const QString folder = krt::dirs::officeData(false) + QDir::separator() + QStringLiteral("PageHosts");
-    QDir().mkpath(folder);
-    return folder + QDir::separator() + QStringLiteral("localstorage.db");
+    return kzemba::localStoreDatabasePath(QStringLiteral("PageHosts"));
 }
 
 void KZembaPageHostHelper::checkPageHostSignValid(const QString& appId, const QString& url,
