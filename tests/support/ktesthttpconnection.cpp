@@ -285,18 +285,21 @@ bool KTestHttpConnection::parseHead(const QByteArray& head)
     return true;
 }
 
+bool KTestHttpConnection::takeBodyBytes()
+{
+    if (m_remaining <= 0)
+        return true;
+    const int take = static_cast<int>(qMin<qint64>(m_remaining, m_buffer.size()));
+    m_request.appendBody(m_buffer.left(take));
+    m_buffer.remove(0, take);
+    m_remaining -= take;
+    return m_remaining == 0;
+}
+
 bool KTestHttpConnection::readBody()
 {
-    if (m_remaining > 0) {
-        if (m_buffer.isEmpty())
-            return false;
-        const int take = static_cast<int>(qMin<qint64>(m_remaining, m_buffer.size()));
-        m_request.appendBody(m_buffer.left(take));
-        m_buffer.remove(0, take);
-        m_remaining -= take;
-        if (m_remaining > 0)
-            return false;
-    }
+    if (!takeBodyBytes())
+        return false;
     dispatch();
     return true;
 }
@@ -330,16 +333,8 @@ bool KTestHttpConnection::readChunkSize()
 
 bool KTestHttpConnection::readChunkData()
 {
-    if (m_remaining > 0) {
-        if (m_buffer.isEmpty())
-            return false;
-        const int take = static_cast<int>(qMin<qint64>(m_remaining, m_buffer.size()));
-        m_request.appendBody(m_buffer.left(take));
-        m_buffer.remove(0, take);
-        m_remaining -= take;
-        if (m_remaining > 0)
-            return false;
-    }
+    if (!takeBodyBytes())
+        return false;
     // The chunk's data must be followed by its line end.
     if (m_buffer.startsWith("\r\n")) {
         m_buffer.remove(0, 2);

@@ -59,6 +59,8 @@ private:
     bool step();
     bool readHead();
     bool parseHead(const QByteArray& head);
+    // Moves what has arrived of the expected body bytes into the request; true once all are in.
+    bool takeBodyBytes();
     bool readBody();
     bool readChunkSize();
     bool readChunkData();
