@@ -315,6 +315,15 @@ void captureThriftOutput(const char* message)
     g_thriftOutput += message;
 }
 
+// A fresh buffer holding what `buffer` holds, to read it from the start.
+std::shared_ptr<TMemoryBuffer> copyOf(TMemoryBuffer& buffer)
+{
+    const std::string bytes = buffer.getBufferAsString();
+    auto copy = std::make_shared<TMemoryBuffer>();
+    copy->write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
+    return copy;
+}
+
 } // namespace
 
 class TstKvantaServices : public QObject
@@ -413,9 +422,7 @@ private slots:
                                                   std::make_shared<TBinaryProtocol>(reply), nullptr));
         QCOMPARE(QString::fromStdString(m_handler->lastCommandline), QStringLiteral("--new"));
 
-        const std::string bytes = reply->getBufferAsString();
-        auto copy = std::make_shared<TMemoryBuffer>();
-        copy->write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
+        const std::shared_ptr<TMemoryBuffer> copy = copyOf(*reply);
         TBinaryProtocol in(copy);
         std::string name;
         TMessageType type;
@@ -563,10 +570,7 @@ private slots:
                                     std::make_shared<TBinaryProtocol>(request));
         client.send_openFiles(3, {});
 
-        const std::string bytes = request->getBufferAsString();
-        auto copy = std::make_shared<TMemoryBuffer>();
-        copy->write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
-        TBinaryProtocol in(copy);
+        TBinaryProtocol in(copyOf(*request));
         std::string name;
         TMessageType type;
         int32_t seqid = -1;
