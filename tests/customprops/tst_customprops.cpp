@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -180,13 +181,12 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(settle(), "a worker thread did not end");
-        {
-            QMutexLocker lock(&g_warningsMutex);
-            QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
-        }
+        const bool settled = settle();
         m_dir.reset();
         m_runtime.reset();
+        QVERIFY2(settled, "a worker thread did not end");
+        QMutexLocker lock(&g_warningsMutex);
+        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
     }
 
     // The "debug" setting is read once per process, so this must be the first request.
@@ -538,9 +538,19 @@ private slots:
             bytes = readFile(built);
             QVERIFY(QFile::remove(built));
         }
-        const bool written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
+        // Half of it first: while the worker is at it, the target path holds nothing that a
+        // later request could take for a finished copy.
+        const int half = bytes.size() / 2;
+        bool written = ::write(fd, bytes.constData(), static_cast<size_t>(half)) == half;
+        int unread = -1;
+        const bool drained = QTest::qWaitFor([&] { return ::ioctl(fd, FIONREAD, &unread) == 0 && unread == 0; },
+                                             kLongTimeOut);
+        const bool targetBeforeEnd = QFileInfo::exists(path(QStringLiteral("tagged/slow.docx")));
+        written = written
+            && ::write(fd, bytes.constData() + half, static_cast<size_t>(bytes.size() - half)) == bytes.size() - half;
         ::close(fd);
-        QVERIFY(written);
+        QVERIFY(written && drained);
+        QVERIFY(!targetBeforeEnd);
         QVERIFY(settle());
 
         // The late outcome reaches nobody, and the folder holds a finished copy or nothing.
