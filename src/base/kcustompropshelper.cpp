@@ -58,7 +58,8 @@ void KCustomPropsHelper::asyncModifyCustomProps(const QString& filePath, const Q
     if (source.isEmpty())
         source = filePath;
     else
-        KxLoggerLite::writeInfo(QLatin1String(kLogModule), QStringLiteral("debug source %1 used for %2").arg(source, filePath));
+        KxLoggerLite::writeInfo(QLatin1String(kLogModule),
+                                QStringLiteral("debug source %1 used for %2").arg(source, filePath));
 
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists()) {

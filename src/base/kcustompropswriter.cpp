@@ -16,11 +16,11 @@ enum class DocumentFormat { Unknown, OfficeOpenXml, OpenDocument };
 
 DocumentFormat formatOf(const QString& documentName)
 {
-    static const QStringList officeOpenXml = {
-        QStringLiteral("docx"), QStringLiteral("docm"), QStringLiteral("dotx"), QStringLiteral("dotm"),
-        QStringLiteral("xlsx"), QStringLiteral("xlsm"), QStringLiteral("xltx"), QStringLiteral("xltm"),
-        QStringLiteral("pptx"), QStringLiteral("pptm"), QStringLiteral("potx"), QStringLiteral("potm"),
-        QStringLiteral("ppsx"), QStringLiteral("ppsm")};
+    static const QStringList officeOpenXml = {QStringLiteral("docx"), QStringLiteral("docm"), QStringLiteral("dotx"),
+                                              QStringLiteral("dotm"), QStringLiteral("xlsx"), QStringLiteral("xlsm"),
+                                              QStringLiteral("xltx"), QStringLiteral("xltm"), QStringLiteral("pptx"),
+                                              QStringLiteral("pptm"), QStringLiteral("potx"), QStringLiteral("potm"),
+                                              QStringLiteral("ppsx"), QStringLiteral("ppsm")};
     static const QStringList openDocument = {QStringLiteral("odt"), QStringLiteral("ott"), QStringLiteral("ods"),
                                              QStringLiteral("ots"), QStringLiteral("odp"), QStringLiteral("otp")};
     const QString suffix = QFileInfo(documentName).suffix().toLower();

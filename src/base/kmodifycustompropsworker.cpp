@@ -56,8 +56,8 @@ KModifyCustomPropsErrorInfo KCustomPropsHelper::KModifyCustomPropsWorker::makeCo
 {
     if (!QFileInfo::exists(m_sourcePath))
         return {1, QStringLiteral("file %1 not found").arg(m_sourcePath)};
-    const KModifyCustomPropsErrorInfo copyFailed{2,
-                                                 QStringLiteral("file %1 to %2 copy failed").arg(m_sourcePath, m_targetPath)};
+    const KModifyCustomPropsErrorInfo copyFailed{
+        2, QStringLiteral("file %1 to %2 copy failed").arg(m_sourcePath, m_targetPath)};
 
     // The copy is made under a hidden name and moved into place only when it is complete, so
     // that a failure, or a request that has already timed out, never leaves a half-made copy
@@ -67,10 +67,11 @@ KModifyCustomPropsErrorInfo KCustomPropsHelper::KModifyCustomPropsWorker::makeCo
     QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     QFile source(m_sourcePath);
     if (!copy.open() || !source.open(QIODevice::ReadOnly) || !copyContents(source, copy)) {
-        KxLoggerLite::writeError(QLatin1String(kLogModule),
-                                 QStringLiteral("cannot copy %1 to %2: %3")
-                                     .arg(m_sourcePath, m_targetPath,
-                                          copy.error() != QFileDevice::NoError ? copy.errorString() : source.errorString()));
+        KxLoggerLite::writeError(
+            QLatin1String(kLogModule),
+            QStringLiteral("cannot copy %1 to %2: %3")
+                .arg(m_sourcePath, m_targetPath,
+                     copy.error() != QFileDevice::NoError ? copy.errorString() : source.errorString()));
         return copyFailed;
     }
     copy.setPermissions(source.permissions());
@@ -78,15 +79,16 @@ KModifyCustomPropsErrorInfo KCustomPropsHelper::KModifyCustomPropsWorker::makeCo
 
     QString error;
     if (!KCustomPropsWriter::write(copy.fileName(), target.fileName(), m_props, &error)) {
-        KxLoggerLite::writeError(QLatin1String(kLogModule),
-                                 QStringLiteral("custom properties not written into the copy of %1: %2")
-                                     .arg(m_sourcePath, error));
+        KxLoggerLite::writeError(
+            QLatin1String(kLogModule),
+            QStringLiteral("custom properties not written into the copy of %1: %2").arg(m_sourcePath, error));
         return {-1, QString()};
     }
     if (std::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(m_targetPath).constData()) != 0) {
         const QString reason = qt_error_string(errno);
-        KxLoggerLite::writeError(QLatin1String(kLogModule), QStringLiteral("cannot move the copy of %1 to %2: %3")
-                                                                .arg(m_sourcePath, m_targetPath, reason));
+        KxLoggerLite::writeError(
+            QLatin1String(kLogModule),
+            QStringLiteral("cannot move the copy of %1 to %2: %3").arg(m_sourcePath, m_targetPath, reason));
         return copyFailed;
     }
     copy.setAutoRemove(false);

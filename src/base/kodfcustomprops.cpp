@@ -28,9 +28,8 @@ QString partError(const QString& part, const QString& error)
 QByteArray emptyMeta(const QString& version)
 {
     static const QRegularExpression versionPattern(QStringLiteral("^\\d+\\.\\d+$"));
-    const QString versionAttribute = versionPattern.match(version).hasMatch()
-        ? QStringLiteral(" office:version=\"%1\"").arg(version)
-        : QString();
+    const QString versionAttribute =
+        versionPattern.match(version).hasMatch() ? QStringLiteral(" office:version=\"%1\"").arg(version) : QString();
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                           "<office:document-meta xmlns:office=\"%1\" xmlns:meta=\"%2\"%3><office:meta/>"
                           "</office:document-meta>")

@@ -20,8 +20,7 @@ const QString kDefaultPropertiesPart = QStringLiteral("docProps/custom.xml");
 
 const QString kContentTypesNs = QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types");
 const QString kRelationshipsNs = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
-const QString kPropertiesNs =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/custom-properties");
+const QString kPropertiesNs = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/custom-properties");
 const QString kVariantTypesNs = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes");
 const QString kPropertiesRelationship =
     QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/custom-properties");
@@ -101,8 +100,7 @@ bool KOoxmlCustomProps::write(KZipPackage& package, const QHash<QString, QString
     return true;
 }
 
-bool KOoxmlCustomProps::editRelationships(const QByteArray& xml, QString* partName, QByteArray* edited,
-                                          QString* error)
+bool KOoxmlCustomProps::editRelationships(const QByteArray& xml, QString* partName, QByteArray* edited, QString* error)
 {
     KXmlPartCopier copier(xml);
     const QXmlStreamReader& reader = copier.reader();
@@ -121,7 +119,8 @@ bool KOoxmlCustomProps::editRelationships(const QByteArray& xml, QString* partNa
             if (target.isEmpty() && attributes.value(QStringLiteral("Type")) == kPropertiesRelationship) {
                 target = resolveRootTarget(attributes.value(QStringLiteral("Target")).toString());
                 if (target.isEmpty()) {
-                    *error = partError(kRelationshipsPart, QStringLiteral("the custom properties target is not a part"));
+                    *error =
+                        partError(kRelationshipsPart, QStringLiteral("the custom properties target is not a part"));
                     return false;
                 }
             }
@@ -186,8 +185,8 @@ bool KOoxmlCustomProps::editContentTypes(const QByteArray& xml, const QString& p
     return true;
 }
 
-bool KOoxmlCustomProps::editProperties(const QByteArray& xml, const QHash<QString, QString>& props,
-                                       QByteArray* edited, QString* error)
+bool KOoxmlCustomProps::editProperties(const QByteArray& xml, const QHash<QString, QString>& props, QByteArray* edited,
+                                       QString* error)
 {
     // Keyed by the case-folded name; sorted, so that new properties come in a stable order.
     QMap<QString, QPair<QString, QString>> pending;

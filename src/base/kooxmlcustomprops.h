@@ -21,8 +21,7 @@ public:
 private:
     // Each edit leaves `edited` empty when the part needs no change.
     static bool editRelationships(const QByteArray& xml, QString* partName, QByteArray* edited, QString* error);
-    static bool editContentTypes(const QByteArray& xml, const QString& partName, QByteArray* edited,
-                                 QString* error);
+    static bool editContentTypes(const QByteArray& xml, const QString& partName, QByteArray* edited, QString* error);
     static bool editProperties(const QByteArray& xml, const QHash<QString, QString>& props, QByteArray* edited,
                                QString* error);
 };

@@ -42,7 +42,8 @@ bool KXmlPartCopier::readNext()
         m_error = QStringLiteral("line %1: document type declarations are not allowed").arg(m_reader.lineNumber());
         return false;
     case QXmlStreamReader::EntityReference:
-        m_error = QStringLiteral("line %1: unknown entity %2").arg(m_reader.lineNumber()).arg(m_reader.name().toString());
+        m_error =
+            QStringLiteral("line %1: unknown entity %2").arg(m_reader.lineNumber()).arg(m_reader.name().toString());
         return false;
     case QXmlStreamReader::EndDocument:
     case QXmlStreamReader::Invalid:
@@ -52,8 +53,7 @@ bool KXmlPartCopier::readNext()
     }
 }
 
-bool KXmlPartCopier::isElement(QXmlStreamReader::TokenType type, const QString& namespaceUri,
-                               const QString& name) const
+bool KXmlPartCopier::isElement(QXmlStreamReader::TokenType type, const QString& namespaceUri, const QString& name) const
 {
     return m_reader.tokenType() == type && m_reader.namespaceUri() == namespaceUri && m_reader.name() == name;
 }
@@ -62,8 +62,8 @@ void KXmlPartCopier::copyCurrent()
 {
     switch (m_reader.tokenType()) {
     case QXmlStreamReader::StartDocument: {
-        const QString version = m_reader.documentVersion().isEmpty() ? QStringLiteral("1.0")
-                                                                     : m_reader.documentVersion().toString();
+        const QString version =
+            m_reader.documentVersion().isEmpty() ? QStringLiteral("1.0") : m_reader.documentVersion().toString();
         if (m_reader.isStandaloneDocument())
             m_writer.writeStartDocument(version, true);
         else
@@ -73,13 +73,10 @@ void KXmlPartCopier::copyCurrent()
     case QXmlStreamReader::StartElement: {
         // Written by qualified name, so the document keeps its own prefixes.
         m_writer.writeStartElement(m_reader.qualifiedName().toString());
+        m_scopes.append(QXmlStreamNamespaceDeclarations());
         const QXmlStreamNamespaceDeclarations declarations = m_reader.namespaceDeclarations();
-        m_scopes.append(declarations);
-        for (const QXmlStreamNamespaceDeclaration& declaration : declarations) {
-            const QString prefix = declaration.prefix().toString();
-            m_writer.writeAttribute(prefix.isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + prefix,
-                                    declaration.namespaceUri().toString());
-        }
+        for (const QXmlStreamNamespaceDeclaration& declaration : declarations)
+            declare(declaration.prefix().toString(), declaration.namespaceUri().toString());
         const QXmlStreamAttributes attributes = m_reader.attributes();
         for (const QXmlStreamAttribute& attribute : attributes)
             m_writer.writeAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
@@ -141,40 +138,37 @@ bool KXmlPartCopier::prefixFor(const QString& namespaceUri, bool forAttribute, Q
     return false;
 }
 
-QString KXmlPartCopier::declare(const QString& prefix, const QString& namespaceUri)
+void KXmlPartCopier::declare(const QString& prefix, const QString& namespaceUri)
 {
-    // A prefix the document already uses for something else gets a number.
-    QString used = prefix;
-    for (int n = 1; !used.isEmpty() && isBound(used); ++n)
-        used = prefix + QString::number(n);
-    m_writer.writeAttribute(used.isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + used, namespaceUri);
-    m_scopes.last().append(QXmlStreamNamespaceDeclaration(used, namespaceUri));
-    return used;
+    m_writer.writeAttribute(prefix.isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + prefix,
+                            namespaceUri);
+    m_scopes.last().append(QXmlStreamNamespaceDeclaration(prefix, namespaceUri));
 }
 
 void KXmlPartCopier::writeStartElement(const QString& namespaceUri, const QString& prefix, const QString& name)
 {
-    QString used;
+    // An element that declares its namespace itself may use any prefix.
+    QString used = prefix;
     const bool inScope = prefixFor(namespaceUri, false, &used);
-    if (!inScope && !prefix.isEmpty()) {
-        // The prefix is declared on this very element, so it need not be free outside it.
-        used = prefix;
-    }
     m_writer.writeStartElement(used.isEmpty() ? name : used + QLatin1Char(':') + name);
     m_scopes.append(QXmlStreamNamespaceDeclarations());
-    if (!inScope) {
-        m_writer.writeAttribute(used.isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + used,
-                                namespaceUri);
-        m_scopes.last().append(QXmlStreamNamespaceDeclaration(used, namespaceUri));
-    }
+    if (!inScope)
+        declare(used, namespaceUri);
 }
 
 void KXmlPartCopier::writeAttribute(const QString& namespaceUri, const QString& prefix, const QString& name,
                                     const QString& value)
 {
     QString used;
-    if (!namespaceUri.isEmpty() && !prefixFor(namespaceUri, true, &used))
-        used = declare(prefix, namespaceUri);
+    if (!namespaceUri.isEmpty() && !prefixFor(namespaceUri, true, &used)) {
+        // An attribute's prefix must not change what the element's own prefix means, so one
+        // that is bound already gets a number.
+        const QString base = prefix.isEmpty() ? QStringLiteral("ns") : prefix;
+        used = base;
+        for (int n = 1; isBound(used); ++n)
+            used = base + QString::number(n);
+        declare(used, namespaceUri);
+    }
     m_writer.writeAttribute(used.isEmpty() ? name : used + QLatin1Char(':') + name, value);
 }
 

@@ -39,8 +39,7 @@ public:
     // Writes an element of `namespaceUri`; `prefix` is used when the namespace must be declared.
     void writeStartElement(const QString& namespaceUri, const QString& prefix, const QString& name);
     // Writes an attribute of the element just started; an empty `namespaceUri` means none.
-    void writeAttribute(const QString& namespaceUri, const QString& prefix, const QString& name,
-                        const QString& value);
+    void writeAttribute(const QString& namespaceUri, const QString& prefix, const QString& name, const QString& value);
     void writeCharacters(const QString& text);
     void writeEndElement();
 
@@ -52,8 +51,8 @@ private:
     // non-empty one).
     bool prefixFor(const QString& namespaceUri, bool forAttribute, QString* prefix) const;
     bool isBound(const QString& prefix) const;
-    // Declares `namespaceUri` on the element just started and returns the prefix used.
-    QString declare(const QString& prefix, const QString& namespaceUri);
+    // Declares `prefix` for `namespaceUri` on the element just started.
+    void declare(const QString& prefix, const QString& namespaceUri);
 
     QXmlStreamReader m_reader;
     QByteArray m_output;

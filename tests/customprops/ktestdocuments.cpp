@@ -129,7 +129,8 @@ QList<KTestZipEntry> KTestDocuments::package(const QString& kind)
                 {QStringLiteral("content.xml"), kOdfContent},
                 {QStringLiteral("meta.xml"), kOdfMeta},
                 {QStringLiteral("META-INF/manifest.xml"),
-                 odfManifest(" <manifest:file-entry manifest:full-path=\"meta.xml\" manifest:media-type=\"text/xml\"/>\n")}};
+                 odfManifest(
+                     " <manifest:file-entry manifest:full-path=\"meta.xml\" manifest:media-type=\"text/xml\"/>\n")}};
     }
     return {};
 }
@@ -157,13 +158,15 @@ QStringList KTestDocuments::ooxmlProperties(const QByteArray& xml, QString* erro
     }
     {
         while (reader.readNextStartElement()) {
-            if (reader.namespaceUri() != QLatin1String(kCustomPropertiesNs) || reader.name() != QLatin1String("property")) {
+            if (reader.namespaceUri() != QLatin1String(kCustomPropertiesNs)
+                || reader.name() != QLatin1String("property")) {
                 reader.skipCurrentElement();
                 continue;
             }
             const QXmlStreamAttributes attributes = reader.attributes();
             if (attributes.value(QStringLiteral("fmtid")) != QLatin1String(kUserDefinedFmtid))
-                *error = QStringLiteral("a property has the format id %1").arg(attributes.value(QStringLiteral("fmtid")).toString());
+                *error = QStringLiteral("a property has the format id %1")
+                             .arg(attributes.value(QStringLiteral("fmtid")).toString());
             const QString pid = attributes.value(QStringLiteral("pid")).toString();
             const QString name = attributes.value(QStringLiteral("name")).toString();
             if (!reader.readNextStartElement() || reader.namespaceUri() != QLatin1String(kVariantTypesNs)) {

@@ -43,7 +43,8 @@ bool KTestZip::read(const QString& path, QList<KTestZipEntry>* entries, QString*
         zip_stat_t stat;
         zip_file_t* file = zip_stat_index(archive, i, 0, &stat) == 0 ? zip_fopen_index(archive, i, 0) : nullptr;
         if (!file) {
-            *error = QStringLiteral("entry %1 cannot be opened: %2").arg(i).arg(QString::fromUtf8(zip_strerror(archive)));
+            *error =
+                QStringLiteral("entry %1 cannot be opened: %2").arg(i).arg(QString::fromUtf8(zip_strerror(archive)));
             zip_discard(archive);
             return false;
         }

@@ -159,7 +159,7 @@ private:
         const QByteArray xml = KTestZip::entry(copy, part);
         QVERIFY2(KTestDocuments::isWellFormed(xml, &error), qPrintable(part + QStringLiteral(": ") + error));
         const QStringList found = part == QLatin1String("meta.xml") ? KTestDocuments::odfProperties(xml, &error)
-                                                                     : KTestDocuments::ooxmlProperties(xml, &error);
+                                                                    : KTestDocuments::ooxmlProperties(xml, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(found, properties);
     }
@@ -229,27 +229,32 @@ private slots:
         const QStringList packageParts = {QStringLiteral("[Content_Types].xml"), QStringLiteral("_rels/.rels"),
                                           customPart};
         QTest::newRow("docx without custom properties")
-            << "docx" << "report.docx"
-            << Props{{QStringLiteral("Template"), QStringLiteral("42")}, {QStringLiteral("Source"), QStringLiteral("store")}}
+            << "docx"
+            << "report.docx"
+            << Props{{QStringLiteral("Template"), QStringLiteral("42")},
+                     {QStringLiteral("Source"), QStringLiteral("store")}}
             << customPart << QStringList{"2|Source|lpwstr|store", "3|Template|lpwstr|42"} << packageParts;
         QTest::newRow("docx with custom properties: one replaced, one added, others kept")
-            << "docx+custom" << "report.docx"
+            << "docx+custom"
+            << "report.docx"
             << Props{{QStringLiteral("source"), QStringLiteral("store")}, {QStringLiteral("New"), QStringLiteral("x")}}
-            << customPart
-            << QStringList{"2|source|lpwstr|store", "3|Count|i4|7", "5|Flag|bool|true", "6|New|lpwstr|x"}
+            << customPart << QStringList{"2|source|lpwstr|store", "3|Count|i4|7", "5|Flag|bool|true", "6|New|lpwstr|x"}
             << QStringList{customPart};
         QTest::newRow("spreadsheet template, upper-case suffix")
-            << "docx" << "book.XLTX" << Props{{QStringLiteral("A"), QStringLiteral("1")}} << customPart
+            << "docx"
+            << "book.XLTX" << Props{{QStringLiteral("A"), QStringLiteral("1")}} << customPart
             << QStringList{"2|A|lpwstr|1"} << packageParts;
         QTest::newRow("presentation whose custom part has its own prefixes and path")
-            << "custom-elsewhere" << "deck.pptm" << Props{{QStringLiteral("New"), QStringLiteral("n")}}
-            << "docProps/extra.xml" << QStringList{"2|Kept|lpwstr|k", "3|New|lpwstr|n"}
-            << QStringList{"docProps/extra.xml"};
+            << "custom-elsewhere"
+            << "deck.pptm" << Props{{QStringLiteral("New"), QStringLiteral("n")}} << "docProps/extra.xml"
+            << QStringList{"2|Kept|lpwstr|k", "3|New|lpwstr|n"} << QStringList{"docProps/extra.xml"};
         QTest::newRow("odt without metadata")
-            << "odt" << "letter.odt" << Props{{QStringLiteral("Source"), QStringLiteral("store")}} << "meta.xml"
+            << "odt"
+            << "letter.odt" << Props{{QStringLiteral("Source"), QStringLiteral("store")}} << "meta.xml"
             << QStringList{"Source|string|store"} << QStringList{"meta.xml", "META-INF/manifest.xml"};
         QTest::newRow("spreadsheet with metadata: one replaced, one added, others kept")
-            << "odt+meta" << "sheet.ods"
+            << "odt+meta"
+            << "sheet.ods"
             << Props{{QStringLiteral("Source"), QStringLiteral("new")}, {QStringLiteral("Added"), QStringLiteral("y")}}
             << "meta.xml" << QStringList{"Source|string|new", "Other|float|3.5", "Added|string|y"}
             << QStringList{"meta.xml"};
@@ -312,16 +317,17 @@ private slots:
                                                    QStringLiteral("meta.xml")),
                      1);
         } else {
-            QCOMPARE(KTestDocuments::countElements(KTestZip::entry(copy, QStringLiteral("[Content_Types].xml")),
-                                                   QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types"),
-                                                   QStringLiteral("Override"), QStringLiteral("PartName"),
-                                                   QLatin1Char('/') + part),
+            QCOMPARE(KTestDocuments::countElements(
+                         KTestZip::entry(copy, QStringLiteral("[Content_Types].xml")),
+                         QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types"),
+                         QStringLiteral("Override"), QStringLiteral("PartName"), QLatin1Char('/') + part),
                      1);
             QCOMPARE(KTestDocuments::countElements(
                          KTestZip::entry(copy, QStringLiteral("_rels/.rels")),
                          QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships"),
                          QStringLiteral("Relationship"), QStringLiteral("Type"),
-                         QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/custom-properties")),
+                         QStringLiteral(
+                             "http://schemas.openxmlformats.org/officeDocument/2006/relationships/custom-properties")),
                      1);
         }
 
@@ -363,36 +369,56 @@ private slots:
         const Props props{{QStringLiteral("Source"), QStringLiteral("store")}};
         // kind: a package of KTestDocuments, or "missing", "text", "garbage", "no-content-types",
         // "wrong-mimetype"; folder "blocker" is a regular file.
-        QTest::newRow("missing source") << "missing" << "report.docx" << "tagged" << props << true << false << 1 << true
-                                        << false << false;
-        QTest::newRow("existing target") << "docx" << "report.docx" << "tagged" << props << true << true << 0 << true
-                                         << false << true;
+        QTest::newRow("missing source") << "missing"
+                                        << "report.docx"
+                                        << "tagged" << props << true << false << 1 << true << false << false;
+        QTest::newRow("existing target") << "docx"
+                                         << "report.docx"
+                                         << "tagged" << props << true << true << 0 << true << false << true;
         QTest::newRow("copy failure: the folder is a file")
-            << "docx" << "report.docx" << "blocker" << props << true << false << 2 << false << true << false;
+            << "docx"
+            << "report.docx"
+            << "blocker" << props << true << false << 2 << false << true << false;
         QTest::newRow("copy failure: the folder's parent is missing")
-            << "docx" << "report.docx" << "absent/tagged" << props << true << false << 2 << false << true << false;
-        QTest::newRow("copy onto the document itself")
-            << "docx" << "report.docx" << "" << props << true << false << 2 << true << false << false;
-        QTest::newRow("not a document") << "text" << "notes.txt" << "tagged" << props << true << false << -1 << false
-                                        << true << false;
-        QTest::newRow("damaged docx") << "garbage" << "report.docx" << "tagged" << props << true << false << -1
-                                      << false << true << false;
-        QTest::newRow("docx without content types") << "no-content-types" << "report.docx" << "tagged" << props << true
-                                                    << false << -1 << false << true << false;
-        QTest::newRow("odt with another media type") << "wrong-mimetype" << "letter.odt" << "tagged" << props << true
-                                                     << false << -1 << false << true << false;
+            << "docx"
+            << "report.docx"
+            << "absent/tagged" << props << true << false << 2 << false << true << false;
+        QTest::newRow("copy onto the document itself") << "docx"
+                                                       << "report.docx"
+                                                       << "" << props << true << false << 2 << true << false << false;
+        QTest::newRow("not a document") << "text"
+                                        << "notes.txt"
+                                        << "tagged" << props << true << false << -1 << false << true << false;
+        QTest::newRow("damaged docx") << "garbage"
+                                      << "report.docx"
+                                      << "tagged" << props << true << false << -1 << false << true << false;
+        QTest::newRow("docx without content types")
+            << "no-content-types"
+            << "report.docx"
+            << "tagged" << props << true << false << -1 << false << true << false;
+        QTest::newRow("odt with another media type")
+            << "wrong-mimetype"
+            << "letter.odt"
+            << "tagged" << props << true << false << -1 << false << true << false;
         QTest::newRow("control character in a value")
-            << "docx" << "report.docx" << "tagged" << Props{{QStringLiteral("Source"), QStringLiteral("a\x01z")}}
-            << true << false << -1 << false << true << false;
-        QTest::newRow("empty property name") << "odt" << "letter.odt" << "tagged"
-                                             << Props{{QString(), QStringLiteral("x")}} << true << false << -1 << false
-                                             << true << false;
-        QTest::newRow("no callbacks, success") << "docx" << "report.docx" << "tagged" << props << false << false << 0
-                                               << false << true << true;
-        QTest::newRow("no callbacks, missing source") << "missing" << "report.docx" << "tagged" << props << false
-                                                      << false << 1 << true << false << false;
-        QTest::newRow("no callbacks, failure") << "text" << "notes.txt" << "tagged" << props << false << false << -1
-                                               << false << true << false;
+            << "docx"
+            << "report.docx"
+            << "tagged" << Props{{QStringLiteral("Source"), QStringLiteral("a\x01z")}} << true << false << -1 << false
+            << true << false;
+        QTest::newRow("empty property name")
+            << "odt"
+            << "letter.odt"
+            << "tagged" << Props{{QString(), QStringLiteral("x")}} << true << false << -1 << false << true << false;
+        QTest::newRow("no callbacks, success") << "docx"
+                                               << "report.docx"
+                                               << "tagged" << props << false << false << 0 << false << true << true;
+        QTest::newRow("no callbacks, missing source")
+            << "missing"
+            << "report.docx"
+            << "tagged" << props << false << false << 1 << true << false << false;
+        QTest::newRow("no callbacks, failure") << "text"
+                                               << "notes.txt"
+                                               << "tagged" << props << false << false << -1 << false << true << false;
     }
 
     void outcomes()
@@ -497,7 +523,8 @@ private slots:
         if (targetExists)
             QCOMPARE(readFile(target), QByteArray("made before"));
         else if (copyLeft)
-            verifyPropertiesInCopy(target, QStringLiteral("docProps/custom.xml"), {QStringLiteral("2|Source|lpwstr|store")});
+            verifyPropertiesInCopy(target, QStringLiteral("docProps/custom.xml"),
+                                   {QStringLiteral("2|Source|lpwstr|store")});
         if (folder.contains(QLatin1Char('/')))
             QVERIFY(!QFileInfo::exists(path(folder.section(QLatin1Char('/'), 0, 0))));
     }
@@ -516,7 +543,8 @@ private slots:
         const QString source = path(QStringLiteral("slow.docx"));
         QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
 
-        auto answers = request(source, QStringLiteral("tagged"), {{QStringLiteral("Source"), QStringLiteral("store")}}, 50);
+        auto answers =
+            request(source, QStringLiteral("tagged"), {{QStringLiteral("Source"), QStringLiteral("store")}}, 50);
         QTRY_COMPARE_WITH_TIMEOUT(answers->count(), 1, kLongTimeOut);
         QCOMPARE(answers->errors, 1);
         QCOMPARE(answers->error.code, 5);
@@ -543,8 +571,8 @@ private slots:
         const int half = bytes.size() / 2;
         bool written = ::write(fd, bytes.constData(), static_cast<size_t>(half)) == half;
         int unread = -1;
-        const bool drained = QTest::qWaitFor([&] { return ::ioctl(fd, FIONREAD, &unread) == 0 && unread == 0; },
-                                             kLongTimeOut);
+        const bool drained =
+            QTest::qWaitFor([&] { return ::ioctl(fd, FIONREAD, &unread) == 0 && unread == 0; }, kLongTimeOut);
         const bool targetBeforeEnd = QFileInfo::exists(path(QStringLiteral("tagged/slow.docx")));
         written = written
             && ::write(fd, bytes.constData() + half, static_cast<size_t>(bytes.size() - half)) == bytes.size() - half;
@@ -587,9 +615,11 @@ private slots:
                                   QStringLiteral("white space"), QStringLiteral("CDATA end")};
         for (int i = 0; i < texts.size(); ++i) {
             QTest::newRow(qPrintable(QStringLiteral("docx, ") + rows.at(i)))
-                << "docx" << "report.docx" << texts.at(i).first << texts.at(i).second;
+                << "docx"
+                << "report.docx" << texts.at(i).first << texts.at(i).second;
             QTest::newRow(qPrintable(QStringLiteral("odt, ") + rows.at(i)))
-                << "odt" << "letter.odt" << texts.at(i).first << texts.at(i).second;
+                << "odt"
+                << "letter.odt" << texts.at(i).first << texts.at(i).second;
         }
     }
 
@@ -627,27 +657,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(answers->count(), 1, kLongTimeOut);
         QCOMPARE(answers->successes, 1);
 
-        const QString script = QStringLiteral(
-            "import sys, zipfile, xml.dom.minidom\n"
-            "with zipfile.ZipFile(sys.argv[1]) as package:\n"
-            "    damaged = package.testzip()\n"
-            "    if damaged:\n"
-            "        sys.exit('damaged entry: ' + damaged)\n"
-            "    document = xml.dom.minidom.parseString(package.read('docProps/custom.xml'))\n"
-            "    for element in document.getElementsByTagNameNS(sys.argv[2], 'property'):\n"
-            "        print(element.getAttribute('name'))\n");
+        const QString script =
+            QStringLiteral("import sys, zipfile, xml.dom.minidom\n"
+                           "with zipfile.ZipFile(sys.argv[1]) as package:\n"
+                           "    damaged = package.testzip()\n"
+                           "    if damaged:\n"
+                           "        sys.exit('damaged entry: ' + damaged)\n"
+                           "    document = xml.dom.minidom.parseString(package.read('docProps/custom.xml'))\n"
+                           "    for element in document.getElementsByTagNameNS(sys.argv[2], 'property'):\n"
+                           "        print(element.getAttribute('name'))\n");
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("PYTHONIOENCODING"), QStringLiteral("utf-8"));
         process.setProcessEnvironment(environment);
-        process.start(python, {QStringLiteral("-c"), script, answers->target,
-                               QLatin1String(KTestDocuments::kCustomPropertiesNs)});
+        process.start(
+            python,
+            {QStringLiteral("-c"), script, answers->target, QLatin1String(KTestDocuments::kCustomPropertiesNs)});
         QVERIFY(process.waitForFinished(kLongTimeOut));
         QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
                  process.readAllStandardError().constData());
-        const QStringList names = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(names, (QStringList{QStringLiteral("Source"), QStringLiteral("Count"), QStringLiteral("Flag"),
-                                     QStringLiteral("Größe & <Art>")}));
+        const QStringList names =
+            QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("Source"), QStringLiteral("Count"), QStringLiteral("Flag"),
+                              QStringLiteral("Größe & <Art>")}));
     }
 };
 
