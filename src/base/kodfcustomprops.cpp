@@ -56,7 +56,7 @@ bool KOdfCustomProps::write(KZipPackage& package, const QHash<QString, QString>&
         return false;
     }
     if (!QString::fromUtf8(mimetype).trimmed().startsWith(kOpenDocumentMimePrefix)) {
-        *error = QStringLiteral("not an OpenDocument package: the media type is %1").arg(QString::fromUtf8(mimetype));
+        *error = QStringLiteral("not an OpenDocument package: the media type is %1").arg(QString::fromUtf8(mimetype.left(80)));
         return false;
     }
     if (props.isEmpty())

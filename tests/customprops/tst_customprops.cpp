@@ -368,7 +368,7 @@ private slots:
 
         const Props props{{QStringLiteral("Source"), QStringLiteral("store")}};
         // kind: a package of KTestDocuments, or "missing", "text", "garbage", "no-content-types",
-        // "wrong-mimetype"; folder "blocker" is a regular file.
+        // "dtd-custom", "oversized-custom", "wrong-mimetype"; folder "blocker" is a regular file.
         QTest::newRow("missing source") << "missing"
                                         << "report.docx"
                                         << "tagged" << props << true << false << 1 << true << false << false;
@@ -400,6 +400,10 @@ private slots:
             << "wrong-mimetype"
             << "letter.odt"
             << "tagged" << props << true << false << -1 << false << true << false;
+        QTest::newRow("custom part with a document type declaration")
+            << "dtd-custom" << "report.docx" << "tagged" << props << true << false << -1 << false << true << false;
+        QTest::newRow("custom part that inflates beyond the limit")
+            << "oversized-custom" << "report.docx" << "tagged" << props << true << false << -1 << false << true << false;
         QTest::newRow("control character in a value")
             << "docx"
             << "report.docx"
@@ -439,6 +443,14 @@ private slots:
         if (kind == QLatin1String("no-content-types")) {
             package = KTestDocuments::package(QStringLiteral("docx"));
             package.removeFirst();
+        } else if (kind == QLatin1String("dtd-custom")) {
+            package = KTestDocuments::package(QStringLiteral("docx+custom"));
+            package.last().data = "<?xml version=\"1.0\"?><!DOCTYPE Properties [<!ENTITY a \"aaaaaaaa\">]>"
+                                  "<Properties xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                                  "custom-properties\">&a;&a;&a;</Properties>";
+        } else if (kind == QLatin1String("oversized-custom")) {
+            package = KTestDocuments::package(QStringLiteral("docx+custom"));
+            package.last().data = QByteArray(17 * 1024 * 1024, ' ');
         } else if (kind == QLatin1String("wrong-mimetype")) {
             package = KTestDocuments::package(QStringLiteral("odt"));
             package.first().data = "application/zip";
