@@ -62,34 +62,46 @@ void KVantaAsyncChannel::sendMessage(const VoidCallback& cob, TMemoryBuffer* mes
 
 void KVantaAsyncChannel::recvMessage(const VoidCallback& cob, TMemoryBuffer* message)
 {
+    // A channel in error answers at once, with nothing to read.
+    expectReply(cob, message, m_error);
+}
+
+void KVantaAsyncChannel::sendAndRecvMessage(const VoidCallback& cob, TMemoryBuffer* sendBuf, TMemoryBuffer* recvBuf)
+{
+    expectReply(cob, recvBuf, !send(sendBuf));
+}
+
+void KVantaAsyncChannel::expectReply(const VoidCallback& cob, TMemoryBuffer* recvBuf, bool unanswerable)
+{
     Pending pending;
     pending.cob = cob;
-    pending.recvBuf = message;
-    // A channel in error answers at once, with nothing to read.
-    pending.answered = m_error;
+    pending.recvBuf = recvBuf;
+    pending.answered = unanswerable;
     m_pending.push_back(std::move(pending));
-    if (m_error)
+    if (unanswerable)
         scheduleDelivery();
     else if (!m_timer->isActive())
         restartTimer();
 }
 
-void KVantaAsyncChannel::sendAndRecvMessage(const VoidCallback& cob, TMemoryBuffer* sendBuf, TMemoryBuffer* recvBuf)
-{
-    send(sendBuf);
-    recvMessage(cob, recvBuf);
-}
-
-void KVantaAsyncChannel::send(TMemoryBuffer* message)
+bool KVantaAsyncChannel::send(TMemoryBuffer* message)
 {
     if (m_error)
-        return;
+        return false;
+    if (message->available_read() > MaxFrameBytes) {
+        // Only this request fails; the conversation goes on.
+        KxLoggerLite::writeError(QString::fromLatin1(kModule), QStringLiteral("kvantaservices at %1: a request of %2 bytes is over the limit")
+                                                                  .arg(m_peerName)
+                                                                  .arg(message->available_read()));
+        return false;
+    }
     // Copied now: the client writes its next request into the same buffer.
     const QByteArray framed = frame(message);
     if (m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->write(framed);
     else
         m_outgoing += framed;
+    return true;
 }
 
 void KVantaAsyncChannel::onConnected()

@@ -28,11 +28,12 @@ class QTimer;
 /// a reply that does not come within the time-out puts the channel in error
 /// for good: every request still waiting completes with an empty reply (so its
 /// reader fails), later requests complete the same way, and the reason is logged.
+/// A request over the frame limit completes the same way on its own.
 class KZEMBAPLATFORM_EXPORT KVantaAsyncChannel : public QObject, public apache::thrift::async::TAsyncChannel
 {
     Q_OBJECT
 public:
-    // The largest frame either side may send.
+    // The largest message either way.
     static constexpr quint32 MaxFrameBytes = 16 * 1024 * 1024;
 
     KVantaAsyncChannel(const QHostAddress& address, quint16 port, int timeoutMs, QObject* parent = nullptr);
@@ -59,7 +60,10 @@ private:
         bool answered = false;
     };
 
-    void send(apache::thrift::transport::TMemoryBuffer* message);
+    // False when the channel is in error or the message is over the frame limit.
+    bool send(apache::thrift::transport::TMemoryBuffer* message);
+    // Queues the completion of a request; an unanswerable one completes with an empty reply.
+    void expectReply(const VoidCallback& cob, apache::thrift::transport::TMemoryBuffer* recvBuf, bool unanswerable);
     void onConnected();
     void onReadyRead();
     void onTimeout();

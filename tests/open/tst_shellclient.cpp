@@ -485,6 +485,27 @@ private slots:
         QTRY_COMPARE(shell.requests(), 2);
     }
 
+    // A request too large to frame fails on its own; the connection stays in use.
+    void requestOverTheLimitFailsAlone()
+    {
+        KShellServer shell;
+        m_runtime->setValue("vanta/services/default", shell.address());
+        openWindow("T 3*");
+        setSplitResourceShopMode(kShop, 1);
+
+        const QString huge(13 * 1024 * 1024, QLatin1Char('x'));
+        QVERIFY(KxSplitResourceShopOpenLite::open(kShop, {{"entry", "e"}, {"huge", huge}}));
+        QTRY_COMPARE(errorsOf("KxSplitResourceShopOpenLite").size(), 1);
+        const QList<KTestLogRecord> channelErrors = errorsOf("KVantaAsyncChannel");
+        QCOMPARE(channelErrors.size(), 1);
+        QVERIFY2(channelErrors.first().message.endsWith("bytes is over the limit"),
+                 qPrintable(channelErrors.first().message));
+
+        QVERIFY(KxSplitResourceShopOpenLite::open(kShop, {{"entry", "e"}}));
+        QTRY_COMPARE(shell.handler().calls().size(), size_t(1));
+        QCOMPARE(decodedParam(shell.handler().calls().front().param).value("entry").toString(), QStringLiteral("e"));
+    }
+
     // Requests sent while the connection is being made go out once it stands, in order.
     void requestsQueuedWhileConnecting()
     {
