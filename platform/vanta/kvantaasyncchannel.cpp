@@ -90,9 +90,7 @@ bool KVantaAsyncChannel::send(TMemoryBuffer* message)
         return false;
     if (message->available_read() > MaxFrameBytes) {
         // Only this request fails; the conversation goes on.
-        KxLoggerLite::writeError(QString::fromLatin1(kModule), QStringLiteral("kvantaservices at %1: a request of %2 bytes is over the limit")
-                                                                  .arg(m_peerName)
-                                                                  .arg(message->available_read()));
+        logError(QStringLiteral("a request of %1 bytes is over the limit").arg(message->available_read()));
         return false;
     }
     // Copied now: the client writes its next request into the same buffer.
@@ -147,7 +145,7 @@ void KVantaAsyncChannel::fail(const QString& reason, bool timedOut)
         return;
     m_error = true;
     m_timedOut = timedOut;
-    KxLoggerLite::writeError(QString::fromLatin1(kModule), QStringLiteral("kvantaservices at %1: %2").arg(m_peerName, reason));
+    logError(reason);
     m_timer->stop();
     m_outgoing.clear();
     m_incoming.clear();
@@ -157,6 +155,12 @@ void KVantaAsyncChannel::fail(const QString& reason, bool timedOut)
     for (Pending& pending : m_pending)
         pending.answered = true;
     scheduleDelivery();
+}
+
+void KVantaAsyncChannel::logError(const QString& reason) const
+{
+    KxLoggerLite::writeError(QString::fromLatin1(kModule),
+                             QStringLiteral("kvantaservices at %1: %2").arg(m_peerName, reason));
 }
 
 void KVantaAsyncChannel::scheduleDelivery()

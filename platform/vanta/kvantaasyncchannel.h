@@ -39,8 +39,6 @@ public:
     KVantaAsyncChannel(const QHostAddress& address, quint16 port, int timeoutMs, QObject* parent = nullptr);
     ~KVantaAsyncChannel() override;
 
-    QString peerName() const { return m_peerName; }
-
     bool good() const override { return !m_error; }
     bool error() const override { return m_error; }
     bool timedOut() const override { return m_timedOut; }
@@ -68,6 +66,7 @@ private:
     void onReadyRead();
     void onTimeout();
     void fail(const QString& reason, bool timedOut = false);
+    void logError(const QString& reason) const;
     void scheduleDelivery();
     void deliver();
     void restartTimer();

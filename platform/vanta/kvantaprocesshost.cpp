@@ -73,7 +73,8 @@ std::shared_ptr<KVantaServicesCobClient> KVantaProcessHost::cobClient(int widget
 {
     // Completions run on the channel's thread, which must be the caller's.
     if (QThread::currentThread() != thread()) {
-        KxLoggerLite::writeWarning(QString::fromLatin1(kModule), QStringLiteral("cobClient called off the host's thread"));
+        KxLoggerLite::writeWarning(QString::fromLatin1(kModule),
+                                   QStringLiteral("cobClient called off the host's thread"));
         return {};
     }
     const QString text = configuredAddress(widgetType);
@@ -91,7 +92,9 @@ std::shared_ptr<KVantaServicesCobClient> KVantaProcessHost::cobClient(int widget
     quint16 port = 0;
     if (!parseAddress(text, address, port)) {
         KxLoggerLite::writeWarning(QString::fromLatin1(kModule),
-                                   QStringLiteral("no loopback address for widget type %1: %2").arg(widgetType).arg(text));
+                                   QStringLiteral("no loopback address for widget type %1: %2")
+                                       .arg(widgetType)
+                                       .arg(text));
         return {};
     }
     const int timeoutMs =

@@ -28,10 +28,18 @@ bool openPopup(const QString& appId, const QVariantMap& params)
 {
     QVariantMap request = params;
     request.insert(QStringLiteral("appId"), appId);
-    request.insert(QStringLiteral("extra"), JsonHelper::variantMapSerialize(params.value(QStringLiteral("extra")).toMap()));
+    const QVariantMap extra = params.value(QStringLiteral("extra")).toMap();
+    request.insert(QStringLiteral("extra"), JsonHelper::variantMapSerialize(extra));
     request.insert(QStringLiteral("openmode"), QStringLiteral("popup"));
     QString error;
     return openZembaPage(request, error, nullptr) && error.isEmpty();
+}
+
+void logTaskpaneError(const char* what, const std::exception& e)
+{
+    KxLoggerLite::writeError(QString::fromLatin1(kModule),
+                             QStringLiteral("openZembaResourceTaskpane %1: %2").arg(QLatin1String(what),
+                                                                                     QString::fromUtf8(e.what())));
 }
 
 void readTaskpaneReply(KVantaServicesCobClient* client)
@@ -40,8 +48,7 @@ void readTaskpaneReply(KVantaServicesCobClient* client)
         std::map<std::string, std::string> result;
         client->recv_applyZembaResource(result);
     } catch (const std::exception& e) {
-        KxLoggerLite::writeError(QString::fromLatin1(kModule),
-                                 QStringLiteral("openZembaResourceTaskpane failed: %1").arg(QString::fromUtf8(e.what())));
+        logTaskpaneError("failed", e);
     }
 }
 
@@ -61,8 +68,7 @@ bool openTaskpane(const QString& appId, const QVariantMap& params)
     try {
         client->applyZembaResource(readTaskpaneReply, "openZembaResourceTaskpane", param.toStdString());
     } catch (const std::exception& e) {
-        KxLoggerLite::writeError(QString::fromLatin1(kModule),
-                                 QStringLiteral("openZembaResourceTaskpane not sent: %1").arg(QString::fromUtf8(e.what())));
+        logTaskpaneError("not sent", e);
         return false;
     }
     return true;

@@ -191,9 +191,10 @@ private slots:
             const bool popupByMode = mode <= 0;
             QTest::newRow((name + ", no flag").constData()) << mode << none << popupByMode;
             QTest::newRow((name + ", forcePopup").constData()) << mode << QVariantMap{{"forcePopup", true}} << true;
-            QTest::newRow((name + ", forcePopupMode").constData()) << mode << QVariantMap{{"forcePopupMode", "true"}} << true;
-            QTest::newRow((name + ", flags off").constData()) << mode << QVariantMap{{"forcePopup", false}, {"forcePopupMode", "false"}}
-                                                << popupByMode;
+            QTest::newRow((name + ", forcePopupMode").constData())
+                << mode << QVariantMap{{"forcePopupMode", "true"}} << true;
+            QTest::newRow((name + ", flags off").constData())
+                << mode << QVariantMap{{"forcePopup", false}, {"forcePopupMode", "false"}} << popupByMode;
         }
     }
 
@@ -307,16 +308,19 @@ private slots:
         QTest::newRow("set, mode empty stores 0") << "setOpenSplitResourceShopMode"
                                                   << QVariantMap{{"appId", kShop}, {"mode", ""}} << okTrue << 0 << 0;
         QTest::newRow("set, mode no number stores 0") << "setOpenSplitResourceShopMode"
-                                                      << QVariantMap{{"appId", kShop}, {"mode", "popup"}} << okTrue << 0 << 0;
+                                                      << QVariantMap{{"appId", kShop}, {"mode", "popup"}}
+                                                      << okTrue << 0 << 0;
         QTest::newRow("set, no mode") << "setOpenSplitResourceShopMode" << QVariantMap{{"appId", kShop}}
                                       << R"({"callstatus":"error","errormsg":"mode can not be empty."})" << 2 << 0;
-        QTest::newRow("set, no appId") << "setOpenSplitResourceShopMode" << QVariantMap{{"mode", 1}} << noAppId << 2 << 0;
+        QTest::newRow("set, no appId")
+            << "setOpenSplitResourceShopMode" << QVariantMap{{"mode", 1}} << noAppId << 2 << 0;
         QTest::newRow("set, empty appId") << "setOpenSplitResourceShopMode" << QVariantMap{{"appId", ""}, {"mode", 1}}
                                           << noAppId << 2 << 0;
         QTest::newRow("get") << "getOpenSplitResourceShopMode" << QVariantMap{{"appId", kShop}}
                              << R"({"callstatus":"ok","errormsg":"ok","result":2})" << 2 << 0;
-        QTest::newRow("get, never set") << "getOpenSplitResourceShopMode" << QVariantMap{{"appId", "textbox_resourceshop"}}
-                                        << R"({"callstatus":"ok","errormsg":"ok","result":0})" << 2 << 0;
+        QTest::newRow("get, never set")
+            << "getOpenSplitResourceShopMode" << QVariantMap{{"appId", "textbox_resourceshop"}}
+            << R"({"callstatus":"ok","errormsg":"ok","result":0})" << 2 << 0;
         QTest::newRow("get, no appId") << "getOpenSplitResourceShopMode" << QVariantMap() << noAppId << 2 << 0;
         QTest::newRow("open, no appId") << "openSplitResourceShop" << QVariantMap{{"entry", "e"}} << noAppId << 2 << 0;
         QTest::newRow("open, mode refuses") << "openSplitResourceShop" << QVariantMap{{"appId", kShop}, {"entry", "e"}}

@@ -242,7 +242,8 @@ private:
     KVantaMainWindow* openWindow(const QString& spec)
     {
         const QStringList parts = spec.split(' ', Qt::SkipEmptyParts);
-        KVantaMainWindow* window = m_shell->createMainWindow(parts.first() == "S" ? KVantaMainWindow::StandaloneHeaderbar : 0);
+        const bool standalone = parts.first() == "S";
+        KVantaMainWindow* window = m_shell->createMainWindow(standalone ? KVantaMainWindow::StandaloneHeaderbar : 0);
         for (const QString& part : parts.mid(1)) {
             KVantaPage* page = window->centralArea()->addPage(part.left(1).toInt(), "doc", {});
             if (part.contains('*'))
@@ -253,11 +254,15 @@ private:
         return window;
     }
 
-    std::shared_ptr<KVantaServicesCobClient> clientOf(int type) const { return m_shell->processHost()->cobClient(type); }
+    std::shared_ptr<KVantaServicesCobClient> clientOf(int type) const
+    {
+        return m_shell->processHost()->cobClient(type);
+    }
 
     static QVariantMap decodedParam(const std::string& param)
     {
-        const QByteArray json = QByteArray::fromBase64(QByteArray::fromStdString(param), QByteArray::AbortOnBase64DecodingErrors);
+        const QByteArray json =
+            QByteArray::fromBase64(QByteArray::fromStdString(param), QByteArray::AbortOnBase64DecodingErrors);
         return JsonHelper::convertStringToQJson(QString::fromUtf8(json)).toVariantMap();
     }
 
@@ -466,7 +471,8 @@ private slots:
         const auto client = clientOf(3);
         QVERIFY(KxSplitResourceShopOpenLite::open(kShop, {{"entry", "e"}}));
         QTRY_COMPARE(errorsOf("KxSplitResourceShopOpenLite").size(), 1);
-        QVERIFY(errorsOf("KxSplitResourceShopOpenLite").first().message.startsWith("openZembaResourceTaskpane failed: "));
+        const QString readerError = errorsOf("KxSplitResourceShopOpenLite").first().message;
+        QVERIFY2(readerError.startsWith("openZembaResourceTaskpane failed: "), qPrintable(readerError));
         const QList<KTestLogRecord> channelErrors = errorsOf("KVantaAsyncChannel");
         if (channelError.isEmpty()) {
             QVERIFY(channelErrors.isEmpty());
