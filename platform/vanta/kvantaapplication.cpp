@@ -2,6 +2,7 @@
 
 #include "kvantaapprunner.h"
 #include "kvantamainwindow.h"
+#include "kvantaprocesshost.h"
 
 namespace {
 QPointer<KVantaApplication>& currentInstance()
@@ -14,6 +15,7 @@ QPointer<KVantaApplication>& currentInstance()
 KVantaApplication::KVantaApplication(QObject* parent)
     : QObject(parent)
     , m_appRunner(new KVantaAppRunner(this))
+    , m_processHost(new KVantaProcessHost(this))
 {
     currentInstance() = this;
 }
@@ -39,6 +41,11 @@ QObject* KVantaApplication::vantaAppRunner() const
 void KVantaApplication::setVantaAppRunner(QObject* runner)
 {
     m_appRunner = runner;
+}
+
+KVantaProcessHost* KVantaApplication::processHost() const
+{
+    return m_processHost;
 }
 
 KVantaMainWindow* KVantaApplication::createMainWindow(int headerbarType)

@@ -8,12 +8,14 @@
 #include <QPointer>
 
 class KVantaMainWindow;
+class KVantaProcessHost;
 
 /// The shell's application object: its main windows, the current one among
 /// them, and the app runner. A process has at most one; instance() is the one
 /// alive, or null when the process runs without the shell. The application
 /// owns its main windows and its own app runner; a shell may install another
-/// runner object in its place.
+/// runner object in its place. It also owns the process host, which hands out
+/// the IPC clients of the document processes.
 class KZEMBAPLATFORM_EXPORT KVantaApplication : public QObject
 {
     Q_OBJECT
@@ -28,6 +30,9 @@ public:
     // The caller keeps ownership of `runner`.
     void setVantaAppRunner(QObject* runner);
 
+    // Never null while the application lives.
+    KVantaProcessHost* processHost() const;
+
     // A new top-level window owned by the application; the first one becomes current.
     KVantaMainWindow* createMainWindow(int headerbarType = 0);
     QList<KVantaMainWindow*> mainWindows() const;
@@ -41,6 +46,7 @@ public:
 
 private:
     QPointer<QObject> m_appRunner;
+    KVantaProcessHost* m_processHost;
     QList<QPointer<KVantaMainWindow>> m_mainWindows;
     QPointer<KVantaMainWindow> m_currentMainWindow;
 };

@@ -48,6 +48,17 @@ void KVantaTabBar::setCurrentTab(KVantaTab* tab)
         m_current = tab;
 }
 
+KVantaTab* KVantaTabBar::documentTab() const
+{
+    return m_documentTab;
+}
+
+void KVantaTabBar::setDocumentTab(KVantaTab* tab)
+{
+    if (!tab || indexOf(tab) >= 0)
+        m_documentTab = tab;
+}
+
 void KVantaTabBar::moveTab(int from, int to)
 {
     m_moveRequests.append(qMakePair(from, to));

@@ -34,6 +34,11 @@ public:
     KVantaTab* currentTab() const;
     void setCurrentTab(KVantaTab* tab);
 
+    // The document tab the shell remembers for the window, such as the one that was
+    // current before a store page took over; null when none is remembered or it is gone.
+    KVantaTab* documentTab() const;
+    void setDocumentTab(KVantaTab* tab);
+
     // Takes the tab at `from` out of the row and puts it back at `to`, as QTabBar does;
     // indexes outside the row are ignored.
     void moveTab(int from, int to);
@@ -46,6 +51,7 @@ signals:
 private:
     QList<KVantaTab*> m_tabs;
     QPointer<KVantaTab> m_current;
+    QPointer<KVantaTab> m_documentTab;
     QList<QPair<int, int>> m_moveRequests;
 };
 

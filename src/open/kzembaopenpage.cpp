@@ -121,11 +121,8 @@ bool openAsApp(const QVariantMap& params, QString& errorText)
     errorText.clear();
     if (!runner)
         return true;
-    // Queued: the app starts from the runner's event loop, after this call has returned.
-    if (!QMetaObject::invokeMethod(runner, "on_processHost_vantaRunApp", Qt::QueuedConnection, Q_ARG(QString, appId),
-                                   Q_ARG(QString, entry), Q_ARG(QString, KAppContext::switchMapToString(params)))) {
+    if (!queueVantaRunApp(runner, appId, entry, params))
         errorText = QStringLiteral("on_processHost_vantaRunApp error");
-    }
     return errorText.isEmpty();
 }
 
@@ -156,6 +153,13 @@ bool openAsPluginPage(const QVariantMap& params, QString& errorText, QObject* pa
 }
 
 } // namespace
+
+bool queueVantaRunApp(QObject* runner, const QString& appId, const QString& entry, const QVariantMap& params)
+{
+    // Queued: the app starts from the runner's event loop, after this call has returned.
+    return QMetaObject::invokeMethod(runner, "on_processHost_vantaRunApp", Qt::QueuedConnection, Q_ARG(QString, appId),
+                                     Q_ARG(QString, entry), Q_ARG(QString, KAppContext::switchMapToString(params)));
+}
 
 bool openZembaPage(const QVariantMap& args, QString& errorText, QObject* parent)
 {

@@ -22,4 +22,9 @@ KZEMBAJSAPILITE_EXPORT bool openZembaPage(const QVariantMap& params, QString& er
 // other than the resource shop.
 KZEMBAJSAPILITE_EXPORT bool getOpenZembaPageEnabled(const QVariantMap& params, QString& openMode);
 
+// Queues the run of store app `appId` at `entry` on the shell's app runner, with the
+// parameters in the shell's text form; the app starts from the runner's event loop.
+// False when the runner refuses the call (no slot of that name and arguments).
+bool queueVantaRunApp(QObject* runner, const QString& appId, const QString& entry, const QVariantMap& params);
+
 #endif
