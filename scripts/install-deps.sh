@@ -3,7 +3,8 @@
 set -eu
 
 packages="cmake g++ make pkg-config qtbase5-dev libqt5sql5-sqlite libjsoncpp-dev libthrift-dev thrift-compiler
-libboost-dev libssl-dev zlib1g-dev"
+libboost-dev libssl-dev zlib1g-dev
+libqt5svg5-dev"
 
 missing=""
 for pkg in $packages; do
