@@ -12,6 +12,8 @@
 #include "bubble/kzembalitetextbubble.h"
 #include "webwidget/kzembapluginloadclosebutton.h"
 
+#include <ui/klitestyle.h>
+
 #include <QLabel>
 #include <QtTest>
 
@@ -139,6 +141,51 @@ private slots:
         // The close button sits in the body's top-right corner.
         QVERIFY(bubble.closeButton()->isVisible());
         QCOMPARE(bubble.closeButton()->pos(), QPoint(228 - 16 - 20, 20));
+    }
+
+    void sizesFollowTheScale_data()
+    {
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<QSize>("bubble");
+        QTest::addColumn<int>("textWidth");
+        QTest::newRow("1") << 1.0 << QSize(258, 166) << 228;
+        QTest::newRow("1.5") << 1.5 << QSize(351 + 36, 213 + 36) << 306 + 36;
+        QTest::newRow("1.25 truncates") << 1.25 << QSize(292 + 30, 177 + 30) << 255 + 30;
+    }
+
+    void sizesFollowTheScale()
+    {
+        QFETCH(qreal, scale);
+        QFETCH(QSize, bubble);
+        QFETCH(int, textWidth);
+        KTestRuntime runtime;
+        KLiteStyle::setScaleFactor(scale);
+        KZembaLiteBubble card(nullptr, nullptr, ShadowArrowTop);
+        KZembaLiteTextBubble text(nullptr, nullptr, ShadowArrowTop);
+        KLiteStyle::setScaleFactor(0);
+        QCOMPARE(card.size(), bubble);
+        QCOMPARE(text.minimumWidth(), textWidth);
+        QCOMPARE(text.maximumWidth(), textWidth);
+    }
+
+    void textBubbleHeightFollowsItsText()
+    {
+        KTestRuntime runtime;
+        KZembaLiteTextBubble shortText(nullptr, nullptr, ShadowArrowTop);
+        shortText.setContent(QStringLiteral("One line."));
+        showNow(&shortText);
+        KZembaLiteTextBubble longText(nullptr, nullptr, ShadowArrowTop);
+        longText.setContent(QStringLiteral("A paragraph long enough to need several lines inside the bubble, so that "
+                                           "its body must grow downwards to hold all of them."));
+        showNow(&longText);
+        QVERIFY(longText.height() > shortText.height() + 40);
+        for (KZembaLiteTextBubble* bubble : {&shortText, &longText}) {
+            // The text stays inside the body, which ends a shadow width above the bottom.
+            const QRect label = rectIn(bubble->content()->textLabel(), bubble);
+            QVERIFY(label.top() >= bubble->shadowWidth());
+            QVERIFY2(label.bottom() <= bubble->height() - 1 - bubble->shadowWidth(),
+                     qPrintable(QStringLiteral("%1 in %2").arg(label.bottom()).arg(bubble->height())));
+        }
     }
 
     void shadowFadesOutwards()
