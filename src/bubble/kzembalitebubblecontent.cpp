@@ -36,6 +36,8 @@ KZembaLiteBubbleContent::KZembaLiteBubbleContent(KZembaLiteBubble* bubble)
 
 void KZembaLiteBubbleContent::setupUi()
 {
+    if (layout())
+        return;
     const int margin = m_bubble ? m_bubble->margin() : dpi(12);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(margin, margin, margin, margin);

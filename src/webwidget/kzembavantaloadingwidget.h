@@ -56,6 +56,8 @@ public:
     QLabel* getLoadingLabel() { return &m_loadingLabel; }
     QLabel* getLoadingTips() { return &m_tipsLabel; }
     int getIndex() const { return m_index; }
+    // Whether the user has asked to retry since the widget was made.
+    bool isReloadClicked() const { return m_reloadClicked; }
 
     static QString createButtonStyleSheet(const QColor& background, const QColor& hoverBackground,
                                           const QColor& pressedBackground, const QColor& textColor,

@@ -115,8 +115,10 @@ private slots:
         QCOMPARE(widget.getLoadingAnim()->state(), QAbstractAnimation::Stopped);
         QCOMPARE(shownPixmap(widget).size(), QSize(100, 100));
 
+        QVERIFY(!widget.isReloadClicked());
         QTest::mouseClick(widget.retryButton(), Qt::LeftButton);
         QCOMPARE(reloads.count(), 1);
+        QVERIFY(widget.isReloadClicked());
 
         // The owner starts again: the button goes, the loading image comes back.
         widget.showLoadingPage(true);
