@@ -66,6 +66,7 @@ public:
 signals:
     void signalReload();
     void signalTimeout();
+    // For subclasses that learn of a load error themselves; this class never raises it.
     void onLoadError();
 
 protected:

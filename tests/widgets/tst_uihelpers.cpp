@@ -134,6 +134,58 @@ private slots:
         QVERIFY(KIconSet::icon(QStringLiteral("no_such_icon;dialogbox_close_m_16")).isNull());
     }
 
+    void drawIconPicksTheMode_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("mode");
+        const int enabled = QStyle::State_Enabled;
+        QTest::newRow("normal") << enabled << int(QIcon::Normal);
+        QTest::newRow("hovered") << (enabled | QStyle::State_MouseOver) << int(QIcon::Active);
+        QTest::newRow("pressed") << (enabled | QStyle::State_Sunken) << int(QIcon::Selected);
+        QTest::newRow("pressed under the mouse") << (enabled | QStyle::State_Sunken | QStyle::State_MouseOver)
+                                                 << int(QIcon::Selected);
+        QTest::newRow("disabled") << int(QStyle::State_MouseOver) << int(QIcon::Disabled);
+    }
+
+    void drawIconPicksTheMode()
+    {
+        QFETCH(int, state);
+        QFETCH(int, mode);
+        KTestRuntime runtime;
+        const QIcon icon = KIconSet::icon(
+            QStringLiteral("dialogbox_close_m_16;dialogbox_close_m_16_hover;dialogbox_close_m_16_click"));
+        auto draw = [&](bool fill) {
+            QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            KDrawHelper::drawIcon(&painter, image.rect(), icon, QStyle::State(state), fill, QString());
+            return image;
+        };
+        QCOMPARE(draw(true), icon.pixmap(QSize(32, 32), QIcon::Mode(mode)).toImage());
+        // Not filling keeps the icon's own size, centred: here it is asked for the whole area anyway.
+        QCOMPARE(draw(false), draw(true));
+    }
+
+    void drawIconLeavesRoomForText()
+    {
+        KTestRuntime runtime;
+        const QIcon icon = KIconSet::icon(QStringLiteral("dialogbox_close_m_16_hover"));
+        QImage image(96, 32, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setPen(Qt::black);
+            KDrawHelper::drawIcon(&painter, image.rect(), icon, QStyle::State_Enabled, true, QStringLiteral("Close"));
+        }
+        // The icon takes the left square, the text the rest.
+        QCOMPARE(image.copy(0, 0, 32, 32), icon.pixmap(QSize(32, 32)).toImage());
+        bool text = false;
+        for (int y = 0; y < 32 && !text; ++y)
+            for (int x = 32; x < 96 && !text; ++x)
+                text = qAlpha(image.pixel(x, y)) > 200;
+        QVERIFY(text);
+    }
+
     void backgroundByClass()
     {
         KTestRuntime runtime;
