@@ -4,7 +4,7 @@ set -eu
 
 packages="cmake g++ make pkg-config qtbase5-dev libqt5sql5-sqlite libjsoncpp-dev libthrift-dev thrift-compiler
 libboost-dev libssl-dev zlib1g-dev
-libzip-dev python3"
+libzip-dev python3 libqt5svg5-dev"
 
 missing=""
 for pkg in $packages; do
