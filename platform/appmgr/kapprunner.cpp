@@ -16,7 +16,11 @@ bool KAppRunner::runApp(const QString& appId, const QSharedPointer<KAppContext>&
 {
     if (appId.isEmpty() || !context)
         return false;
+    // Pages start runs; only the latest are kept so that the record stays small.
+    const int keptRuns = 64;
     m_runs.append(context);
+    while (m_runs.size() > keptRuns)
+        m_runs.removeFirst();
     emit appRunRequested(appId);
 
     KVantaApplication* shell = KVantaApplication::instance();

@@ -14,7 +14,7 @@ class KAppContext;
 /// run is handed to the shell's app runner (KVantaApplication's runner, called
 /// by name and queued, with the context's command line as entry and its
 /// parameters as text); without a shell there is nothing to start the app in
-/// and the run fails. The runner keeps every launch context it was given.
+/// and the run fails. The runner keeps the launch contexts of its latest runs.
 class KZEMBAPLATFORM_EXPORT KAppRunner : public QObject
 {
     Q_OBJECT
