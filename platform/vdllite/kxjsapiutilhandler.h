@@ -30,6 +30,10 @@ public:
     // The suite's store-page opener; until one is installed openZembaPage answers an error.
     static void setZembaPageOpener(const ZembaPageOpener& opener);
 
+    // Sets "callstatus" "error" and "errormsg" `message` on the call's answer.
+    static void setError(KxWebViewJSContext& context, const QString& message);
+    static void setOk(KxWebViewJSContext& context);
+
 public slots:
     // "url": opens it in the user's browser.
     virtual void openUrl(KxWebViewJSContext& context);
@@ -50,11 +54,6 @@ public slots:
     virtual void download(KxWebViewJSContext& context);
     // Every argument becomes a text field of the data-collection event "taskcenter_info".
     virtual void reportTaskCenterInfo(KxWebViewJSContext& context);
-
-protected:
-    // Sets "callstatus" "error" and "errormsg" `message` on the call's answer.
-    static void setError(KxWebViewJSContext& context, const QString& message);
-    static void setOk(KxWebViewJSContext& context);
 
 private:
     void openCheckedUrl(KxWebViewJSContext& context);

@@ -38,7 +38,7 @@ KAppObject* availableApp(const QString& appId)
 
 void answerResult(KxWebViewJSContext& context, const QVariantMap& result)
 {
-    context.result()[g_str_callstatus] = g_str_ok;
+    KxJSApiUtilHandler::setOk(context);
     context.result()[g_str_result] = JsonHelper::variantToJsonValue(result);
 }
 
@@ -195,7 +195,7 @@ void KZembaCommonUtilHandler::isFileExist(KxWebViewJSContext& context)
     if (QFileInfo(path).path() == QLatin1String("."))
         path = krt::dirs::desktop() + QDir::separator() + path;
     const bool exists = QFileInfo(path).isFile();
-    context.result()[g_str_callstatus] = g_str_ok;
+    setOk(context);
     context.result()["bexist"] = exists ? 1 : 0;
     if (exists)
         context.result()["filePath"] = JsonHelper::variantToJsonValue(path);

@@ -9,6 +9,7 @@
 #include <vdllite/jsonhelper.h>
 #include <vdllite/kxdesktopshortcuttips.h>
 #include <vdllite/kxjsapiconstants.h>
+#include <vdllite/kxjsapiutilhandler.h>
 #include <vdllite/kxwebviewasynjsobject.h>
 #include <vdllite/kxwebviewjscontext.h>
 
@@ -19,18 +20,12 @@ namespace {
 const QString kShortCutName = QStringLiteral("shortCutName");
 const QString kArgument = QStringLiteral("argument");
 
-void answerError(KxWebViewJSContext& context, const QString& message)
-{
-    context.result()[g_str_callstatus] = g_str_error;
-    context.result()[g_str_errormsg] = JsonHelper::variantToJsonValue(message);
-}
-
 // Answers the first of `required` that is empty in `args`, in order; true when one was.
 bool answerMissing(KxWebViewJSContext& context, const QVariantMap& args, const QStringList& required)
 {
     for (const QString& key : required) {
         if (args.value(key).toString().isEmpty()) {
-            answerError(context, key + QStringLiteral(" empty"));
+            KxJSApiUtilHandler::setError(context, key + QStringLiteral(" empty"));
             return true;
         }
     }
@@ -95,7 +90,7 @@ void KZembaJsUtilHandler::resolveDesktopShortCut(KxWebViewJSContext& context)
                                  {QStringLiteral("targetArgument"), targetArgument},
                                  {QStringLiteral("iconPath"), iconPath},
                                  {QStringLiteral("iconIndex"), iconIndex}};
-    context.result()[g_str_callstatus] = g_str_ok;
+    KxJSApiUtilHandler::setOk(context);
     context.result()["success"] = resolved && targetArgument == args.value(kArgument).toString();
     // A text even when empty: pages compare it with "".
     context.result()[g_str_errormsg] = error.toStdString();
@@ -108,7 +103,7 @@ void KZembaJsUtilHandler::deleteDesktopShortCut(KxWebViewJSContext& context)
     if (answerMissing(context, args, {kShortCutName}))
         return;
     const bool removed = KDesktopShortcut::deleteDesktopShortcut(args.value(kShortCutName).toString());
-    context.result()[g_str_callstatus] = g_str_ok;
+    KxJSApiUtilHandler::setOk(context);
     context.result()["success"] = removed;
     if (!removed)
         context.result()[g_str_errormsg] = "error, remove failed";
@@ -120,7 +115,7 @@ void KZembaJsUtilHandler::getPluginFeatureList(KxWebViewJSContext& context)
     KPluginManager* manager = KPluginManager::getInstance();
     KPlugin* plugin = manager ? manager->getPlugin(pluginName) : nullptr;
     if (!plugin) {
-        context.result()[g_str_callstatus] = g_str_ok;
+        KxJSApiUtilHandler::setOk(context);
         context.result()["featureList"] = "";
         return;
     }
@@ -143,7 +138,7 @@ void KZembaJsUtilHandler::getPluginFeatureList(KxWebViewJSContext& context)
             KPluginAttribute attribute;
             const bool known = ready && guardedPlugin && guardedPlugin->getLocalAttr(attribute);
             KxWebViewJSContext answer(saved);
-            answer.result()[g_str_callstatus] = g_str_ok;
+            KxJSApiUtilHandler::setOk(answer);
             answer.result()["featureList"] = (known ? attribute.featureList : QString()).toStdString();
             page->publishResult(answer);
         },
