@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build-test -DKZEMBA_SANITIZE=ON -DKZEMBA_WERROR=ON
 cmake --build build-test -j"$(nproc)"
 cd build-test
-ctest --output-on-failure -j"$(nproc)"
+ctest --output-on-failure -j"$(nproc)" -LE bench

@@ -1,24 +1,99 @@
 #include "kruntimeconfig.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSettings>
 
+#include <sys/stat.h>
+
+#include <memory>
+
 namespace krt {
 
 namespace {
-QMutex& overrideMutex()
+
+// What a rewrite of the file changes: a replacement (QSettings saves through a rename) gets a
+// new inode, an edit in place a new size or change time, both to the nanosecond.
+struct FileStamp
 {
-    static QMutex mutex;
-    return mutex;
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified {};
+    timespec changed {};
+
+    static FileStamp of(const QString& path)
+    {
+        FileStamp stamp;
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return stamp;
+        stamp.exists = true;
+        stamp.device = info.st_dev;
+        stamp.inode = info.st_ino;
+        stamp.size = info.st_size;
+        stamp.modified = info.st_mtim;
+        stamp.changed = info.st_ctim;
+        return stamp;
+    }
+
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode && size == other.size
+            && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec
+            && changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// The configuration file read once and kept, with the stamp it was read at. Every access
+// compares the file's stamp first (one stat), so a rewrite by anyone is seen by the next read.
+struct LoadedConfig
+{
+    QMutex mutex;
+    QString overrideDir;
+    QString path;
+    FileStamp stamp;
+    std::unique_ptr<QSettings> settings;
+    quint64 generation = 0;
+
+    // Points `settings` at the current file, read afresh when the file changed. Call locked.
+    QSettings& current(const QString& filePath)
+    {
+        const FileStamp now = FileStamp::of(filePath);
+        if (!settings || filePath != path) {
+            settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+            path = filePath;
+            stamp = now;
+            ++generation;
+        } else if (now != stamp) {
+            settings->sync();
+            stamp = now;
+            ++generation;
+        }
+        return *settings;
+    }
+
+    // After our own write the file is what `settings` holds.
+    void written()
+    {
+        settings->sync();
+        stamp = FileStamp::of(path);
+        ++generation;
+    }
+};
+
+// Never destroyed: objects that log or read the configuration from their own destructors at
+// exit still find it. Every write is synced at once, so nothing is left to save.
+LoadedConfig& loaded()
+{
+    static LoadedConfig* config = new LoadedConfig;
+    return *config;
 }
 
-QString& overrideDir()
-{
-    static QString dir;
-    return dir;
-}
 } // namespace
 
 const char* KRuntimeConfig::environmentVariable()
@@ -29,9 +104,9 @@ const char* KRuntimeConfig::environmentVariable()
 QString KRuntimeConfig::runtimeDir()
 {
     {
-        QMutexLocker lock(&overrideMutex());
-        if (!overrideDir().isEmpty())
-            return overrideDir();
+        QMutexLocker lock(&loaded().mutex);
+        if (!loaded().overrideDir.isEmpty())
+            return loaded().overrideDir;
     }
     const QString fromEnv = qEnvironmentVariable(environmentVariable());
     if (!fromEnv.isEmpty())
@@ -41,8 +116,8 @@ QString KRuntimeConfig::runtimeDir()
 
 void KRuntimeConfig::setRuntimeDir(const QString& dir)
 {
-    QMutexLocker lock(&overrideMutex());
-    overrideDir() = dir.isEmpty() ? QString() : QDir(dir).absolutePath();
+    QMutexLocker lock(&loaded().mutex);
+    loaded().overrideDir = dir.isEmpty() ? QString() : QDir(dir).absolutePath();
 }
 
 QString KRuntimeConfig::configFilePath()
@@ -52,22 +127,37 @@ QString KRuntimeConfig::configFilePath()
 
 QVariant KRuntimeConfig::value(const QString& key, const QVariant& defaultValue)
 {
-    const QSettings settings(configFilePath(), QSettings::IniFormat);
-    return settings.value(key, defaultValue);
+    const QString path = configFilePath();
+    LoadedConfig& config = loaded();
+    QMutexLocker lock(&config.mutex);
+    return config.current(path).value(key, defaultValue);
 }
 
 void KRuntimeConfig::setValue(const QString& key, const QVariant& value)
 {
-    QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.setValue(key, value);
-    settings.sync();
+    const QString path = configFilePath();
+    LoadedConfig& config = loaded();
+    QMutexLocker lock(&config.mutex);
+    config.current(path).setValue(key, value);
+    config.written();
 }
 
 void KRuntimeConfig::remove(const QString& key)
 {
-    QSettings settings(configFilePath(), QSettings::IniFormat);
-    settings.remove(key);
-    settings.sync();
+    const QString path = configFilePath();
+    LoadedConfig& config = loaded();
+    QMutexLocker lock(&config.mutex);
+    config.current(path).remove(key);
+    config.written();
+}
+
+quint64 KRuntimeConfig::generation()
+{
+    const QString path = configFilePath();
+    LoadedConfig& config = loaded();
+    QMutexLocker lock(&config.mutex);
+    config.current(path);
+    return config.generation;
 }
 
 QString KRuntimeConfig::pathValue(const QString& key, const QString& defaultPath)

@@ -12,7 +12,9 @@ namespace krt {
 /// configure: a folder (named by the environment variable KZEMBA_RUNTIME, or set
 /// by a host's command line, else "~/.kzemba") holding "runtime.ini". Folders,
 /// domains, identity values, product switches, configuration values and known
-/// plug-ins are all read from there, with defaults inside the folder.
+/// plug-ins are all read from there, with defaults inside the folder. The file
+/// is read once and kept; each access checks the file's stamp (inode, size and
+/// nanosecond times) and reads it again when anyone rewrote it.
 class KZEMBAPLATFORM_EXPORT KRuntimeConfig
 {
 public:
@@ -25,6 +27,9 @@ public:
     static QVariant value(const QString& key, const QVariant& defaultValue = QVariant());
     static void setValue(const QString& key, const QVariant& value);
     static void remove(const QString& key);
+    // A number that changes whenever what readers see may have changed: the file was read
+    // again, written, or another runtime folder was chosen. Lets callers keep derived values.
+    static quint64 generation();
     // A folder from the configuration; relative values are taken from the runtime folder.
     static QString pathValue(const QString& key, const QString& defaultPath);
 };

@@ -11,11 +11,14 @@
 #include <krt/kpluginconfig.h>
 #include <krt/kpluginmanager.h>
 #include <krt/krt.h>
+#include <krt/kruntimeconfig.h>
 #include <vdllite/kxloggerlite.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
+
+#include <map>
 
 namespace kzemba {
 
@@ -32,6 +35,42 @@ LogModules logModulesFor(const QString& pluginName)
     if (pluginName == QLatin1String(KZembaPluginLoader::coreLitePlugin()))
         return {QStringLiteral("KZembaCoreLite"), QStringLiteral("KZembaCoreLite")};
     return {QStringLiteral("KZembaBase"), QStringLiteral("KZembaResBaseLib")};
+}
+
+// What a retry reuses from the attempts before it while the runtime configuration stays as it
+// was: the library path, and the last line of each kind logged for the plug-in.
+struct RetryState
+{
+    quint64 generation = 0;
+    QString path;
+    QString loggedLoad;
+    QString loggedManager;
+};
+
+// Like the entry slots, used on the GUI thread only. A map keeps each state in place while a
+// library loaded meanwhile asks for another plug-in.
+RetryState& retryStateFor(const QString& pluginName)
+{
+    static std::map<QString, RetryState> states;
+    RetryState& state = states[pluginName];
+    const quint64 generation = krt::KRuntimeConfig::generation();
+    if (state.generation != generation) {
+        state = RetryState();
+        state.generation = generation;
+        const QString folder = kpluginconfig::getPluginPath(pluginName, QString());
+        state.path = folder.isEmpty() ? QString() : QDir(folder).absoluteFilePath(krt::getLibFileName(pluginName));
+    }
+    return state;
+}
+
+// A plug-in that stays missing is retried on every use: its line is logged once, again when it
+// changes, and again after the configuration changed.
+void logUnlessRepeated(QString& lastLogged, const QString& module, const QString& message)
+{
+    if (message == lastLogged)
+        return;
+    lastLogged = message;
+    KxLoggerLite::writeInfo(module, message);
 }
 
 template <typename Service, typename Entry>
@@ -64,8 +103,8 @@ void KZembaPluginLoader::resolvePluginEntry(const QString& pluginName, const cha
         return;
 
     const LogModules modules = logModulesFor(pluginName);
-    const QString folder = kpluginconfig::getPluginPath(pluginName, QString());
-    const QString path = folder.isEmpty() ? QString() : QDir(folder).absoluteFilePath(krt::getLibFileName(pluginName));
+    RetryState& state = retryStateFor(pluginName);
+    const QString path = state.path;
 
     bool loaded = false;
     QString error;
@@ -83,7 +122,9 @@ void KZembaPluginLoader::resolvePluginEntry(const QString& pluginName, const cha
         error = QStringLiteral("path not exist %1").arg(path);
     }
     if (!loaded)
-        KxLoggerLite::writeInfo(modules.load, QStringLiteral("load dll failed %1, %2").arg(QString(), error));
+        logUnlessRepeated(state.loggedLoad, modules.load, QStringLiteral("load dll failed %1, %2").arg(QString(), error));
+    else
+        state.loggedLoad.clear();
 
     KPluginManager* manager = KPluginManager::getInstance();
     if (!manager)
@@ -91,7 +132,7 @@ void KZembaPluginLoader::resolvePluginEntry(const QString& pluginName, const cha
     if (KPlugin* plugin = manager->getPlugin(pluginName))
         plugin->load(0, 1);
     else
-        KxLoggerLite::writeInfo(modules.manager, QStringLiteral("no plugin:[%1] configred").arg(pluginName));
+        logUnlessRepeated(state.loggedManager, modules.manager, QStringLiteral("no plugin:[%1] configred").arg(pluginName));
 }
 
 IKZembaNetWork* KZembaPluginLoader::getZembaNetWork()

@@ -15,6 +15,8 @@
 #include <krt/kruntimeconfig.h>
 #include <vdllite/kxloggerlite.h>
 
+#include <QSaveFile>
+#include <QSettings>
 #include <QtTest>
 
 class TstRuntime : public QObject
@@ -84,6 +86,117 @@ private slots:
         QVERIFY(m_runtime->hasLog("ERROR", "Stream", "value 42"));
         QVERIFY(m_runtime->hasLog("WARNING", "W", "careful"));
         QCOMPARE(m_runtime->logRecords().size(), 4);
+    }
+
+    // The configuration is read once and kept: whoever rewrites the file, the next read sees it.
+    void configurationFollowsItsFile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("rewritten in place") << "in place";
+        QTest::newRow("replaced by a new file") << "replaced";
+        QTest::newRow("written by another settings object") << "settings";
+        QTest::newRow("removed") << "removed";
+    }
+
+    void configurationFollowsItsFile()
+    {
+        QFETCH(QString, how);
+        const QString path = krt::KRuntimeConfig::configFilePath();
+        m_runtime->setValue("config/reload/key", "first");
+        QCOMPARE(krt::config::value("reload/key").toString(), QStringLiteral("first"));
+        const quint64 before = krt::KRuntimeConfig::generation();
+        QCOMPARE(krt::KRuntimeConfig::generation(), before); // an unchanged file is not read again
+
+        // No pause: the change lands within the same second as the read before it.
+        const QByteArray text = "[config]\nreload\\key=second value\n";
+        if (how == "in place") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(text);
+        } else if (how == "replaced") {
+            QSaveFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+            QVERIFY(file.commit());
+        } else if (how == "settings") {
+            QSettings other(path, QSettings::IniFormat);
+            other.setValue("config/reload/key", "second value");
+        } else {
+            QVERIFY(QFile::remove(path));
+        }
+
+        const QString expected = how == "removed" ? QString("default") : QString("second value");
+        QCOMPARE(krt::config::value("reload/key", "default").toString(), expected);
+        QVERIFY(krt::KRuntimeConfig::generation() != before);
+        // The runtime's other values follow the same file.
+        QCOMPARE(kpluginconfig::pluginsRoot(), how == "settings" ? m_runtime->path() + "/plugins"
+                                                                 : m_runtime->path() + "/office/frameworks/addons");
+    }
+
+    // Lines wait in a buffer, but a warning or an error reaches the file at once, with the lines
+    // before it and in order.
+    void warningsReachTheFileAtOnce_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::newRow("warning") << int(KxLoggerLite::Warning);
+        QTest::newRow("error") << int(KxLoggerLite::Error);
+    }
+
+    void warningsReachTheFileAtOnce()
+    {
+        QFETCH(int, level);
+        KxLoggerLite::writeInfo("M", "first");
+        KxLoggerLite::writeMsg(KxLoggerLite::Level(level), "M", "second");
+        QFile file(KxLoggerLite::logFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(0).endsWith("\tINFO\tM\tfirst"));
+        QVERIFY(lines.at(1).endsWith("\t" + KxLoggerLite::levelName(KxLoggerLite::Level(level)).toUtf8() + "\tM\tsecond"));
+    }
+
+    void logFileRotatesAtItsSizeLimit()
+    {
+        const qint64 limit = 400;
+        m_runtime->setValue("log/maxSize", limit);
+        const QString path = KxLoggerLite::logFilePath();
+        const QString older = path + ".1";
+        auto messagesIn = [](const QString& file) {
+            QStringList messages;
+            QFile log(file);
+            if (log.open(QIODevice::ReadOnly)) {
+                for (const QByteArray& line : log.readAll().split('\n')) {
+                    if (!line.isEmpty())
+                        messages.append(QString::fromUtf8(line.split('\t').last()));
+                }
+            }
+            return messages;
+        };
+
+        // Each line is about 60 bytes: ten of them need one rotation.
+        QStringList written;
+        for (int i = 0; i < 10; ++i) {
+            written.append(QString("line %1 of the rotation test").arg(i));
+            KxLoggerLite::writeInfo("Rotation", written.last());
+        }
+        KxLoggerLite::flush();
+        QVERIFY(QFile::exists(older));
+        QVERIFY(QFileInfo(path).size() <= limit);
+        QVERIFY(QFileInfo(older).size() <= limit);
+        QCOMPARE(messagesIn(older) + messagesIn(path), written);
+
+        // The next rotation replaces the older file: the oldest lines go, the newest stay.
+        for (int i = 10; i < 20; ++i) {
+            written.append(QString("line %1 of the rotation test").arg(i));
+            KxLoggerLite::writeInfo("Rotation", written.last());
+        }
+        KxLoggerLite::flush();
+        const QStringList kept = messagesIn(older) + messagesIn(path);
+        QVERIFY(QFileInfo(path).size() <= limit);
+        QVERIFY(QFileInfo(older).size() <= limit);
+        QVERIFY(!kept.contains(written.first()));
+        QCOMPARE(kept, written.mid(written.size() - kept.size()));
+        QCOMPARE(m_runtime->logRecords().last().message, written.last());
     }
 
     void valuesFromTheConfiguration()

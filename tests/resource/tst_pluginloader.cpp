@@ -215,6 +215,32 @@ private slots:
         QVERIFY(m_runtime->hasLog("INFO", managerModule, "no plugin:[" + plugin + "] configred"));
     }
 
+    // A missing plug-in is looked for again on every use, but its lines are not written again
+    // until something changed.
+    void retriesDoNotRepeatTheirLines()
+    {
+        auto count = [this](const QString& message) {
+            int n = 0;
+            for (const KTestLogRecord& record : m_runtime->logRecords())
+                n += record.module == "KZembaCoreLite" && record.message == message;
+            return n;
+        };
+        const QString missing = "load dll failed , path not exist " + m_runtime->path()
+            + "/plugins/kzembacorelite/libkzembacorelite.so";
+        const QString unknown = "no plugin:[kzembacorelite] configred";
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!kzemba::KZembaPluginLoader::getCoreLite());
+        QCOMPARE(count(missing), 1);
+        QCOMPARE(count(unknown), 1);
+
+        // Another folder: a new line at once.
+        m_runtime->setValue("pluginPaths/kzembacorelite", m_runtime->path() + "/elsewhere");
+        QVERIFY(!kzemba::KZembaPluginLoader::getCoreLite());
+        QVERIFY(!kzemba::KZembaPluginLoader::getCoreLite());
+        QCOMPARE(count("load dll failed , path not exist " + m_runtime->path() + "/elsewhere/libkzembacorelite.so"), 1);
+        QCOMPARE(count(unknown), 2);
+    }
+
     void unloadableFileIsLoggedWithThePath()
     {
         const QString folder = m_runtime->path() + "/plugins/kzembabase";

@@ -73,6 +73,7 @@ static QString unescapeField(const QString& text)
 QList<KTestLogRecord> KTestRuntime::logRecords() const
 {
     QList<KTestLogRecord> records;
+    KxLoggerLite::flush();
     QFile file(KxLoggerLite::logFilePath());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return records;

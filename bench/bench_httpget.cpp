@@ -1,0 +1,107 @@
+// The page's httpGet with 1000 requests in flight to a local server, in a runtime with no
+// plug-in installed, against a bare QNetworkAccessManager loop fetching the same URL as often.
+// Requests per second, higher is better. Both sides share one thread with the server.
+#include "kbenchsupport.h"
+
+#include "ktestapplication.h"
+#include "ktestcommonjsapi.h"
+#include "ktesthttpserver.h"
+#include "ktestpagehost.h"
+#include "ktestruntime.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace {
+
+// Runs the event loop until `done` says so (or a minute passed); false on the time-out.
+template <typename Done>
+bool spinUntil(QEventLoop& loop, Done done)
+{
+    if (done())
+        return true;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(60000);
+    loop.exec();
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KTestApplication app(argc, argv);
+    const bool quick = kbench::quick();
+    const int inFlight = quick ? 100 : 1000;
+    const int runs = quick ? 3 : 7;
+
+    KTestRuntime runtime;
+    KTestHttpServer server;
+    if (!server.start()) {
+        kbench::out() << "the local server did not start\n";
+        return 1;
+    }
+    server.setAnswer(QStringLiteral("/item"), KTestHttpAnswer(200, "{\"id\":\"1042\",\"name\":\"template\",\"price\":3}"));
+    const QString url = server.url(QStringLiteral("/item"));
+
+    KTestPageHost host;
+    auto* api = new KTestCommonJsApi(host.container(), host.hostWidget());
+    host.container()->setJsApiObject(api);
+    api->initHandlers();
+
+    int answered = 0;
+    QEventLoop loop;
+    QObject::connect(host.page(), &KxHeadlessPage::delivered, &loop, [&](const KxPageDelivery& delivery) {
+        if (delivery.function == QLatin1String("onItem") && ++answered == inFlight)
+            loop.quit();
+    });
+    QNetworkAccessManager manager;
+    int finished = 0;
+    QByteArray body;
+    bool complete = true;
+    const kbench::Medians ms = kbench::sideBySide(
+        runs,
+        [&] {
+            answered = 0;
+            host.page()->clearDeliveries();
+            for (int i = 0; i < inFlight; ++i)
+                host.page()->call(QStringLiteral("httpGet"), QJsonObject{{QStringLiteral("url"), url},
+                                                                         {QStringLiteral("callback"), QStringLiteral("onItem")},
+                                                                         {QStringLiteral("timeout"), 60000}});
+            complete = spinUntil(loop, [&] { return answered >= inFlight; }) && complete;
+        },
+        [&] {
+            finished = 0;
+            for (int i = 0; i < inFlight; ++i) {
+                QNetworkReply* reply = manager.get(QNetworkRequest(QUrl(url)));
+                QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply] {
+                    body = reply->readAll();
+                    reply->deleteLater();
+                    if (++finished == inFlight)
+                        loop.quit();
+                });
+            }
+            complete = spinUntil(loop, [&] { return finished >= inFlight; }) && complete;
+        });
+
+    kbench::header(QStringLiteral("httpGet from a page, no plug-in installed, against a bare QNetworkAccessManager loop"),
+                   QStringLiteral("httpGet"), QStringLiteral("bare"), QStringLiteral("requests/s"));
+    kbench::row(QStringLiteral("%1 in flight, loopback").arg(inFlight), inFlight / (ms.ours / 1e3),
+                inFlight / (ms.bare / 1e3), ms.bare / ms.ours);
+    const QList<KxPageDelivery> answers = host.page()->deliveriesTo(QStringLiteral("onItem"));
+    if (answers.isEmpty() || !answers.last().text.contains(QLatin1String("1042")) || !body.contains("1042")) {
+        kbench::out() << "unexpected answer: " << (answers.isEmpty() ? QString() : answers.last().text) << '\n';
+        return 1;
+    }
+    if (!complete) {
+        kbench::out() << "not every request was answered\n";
+        return 1;
+    }
+    return 0;
+}
