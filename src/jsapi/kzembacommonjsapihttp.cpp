@@ -89,6 +89,13 @@ QNetworkRequest KZembaCommonJsApi::getNetRequest(const QVariantMap& args, QNetwo
     request.setRawHeader("X-Requested-With", "XMLHttpRequest");
     for (auto it = headers.begin(); it != headers.end(); ++it)
         request.setRawHeader(it.key().toUtf8(), it.value().toString().toUtf8());
+    // Without the page's own Accept-Encoding the transport would ask for gzip and deflate and
+    // inflate the answer without any bound; asking for them here leaves the decoding to the
+    // access, within the body limit.
+    if (!request.hasRawHeader("Accept-Encoding")) {
+        request.setRawHeader("Accept-Encoding", "gzip, deflate");
+        request.setAttribute(KZembaCommonHttpAccess::transportDecodingAttribute(), true);
+    }
 
     if (krt::product::isHttpsSecurityBypass()) {
         QSslConfiguration ssl = request.sslConfiguration();

@@ -127,9 +127,13 @@ void KZembaCommonHttpAccess::onDone()
     disconnectSlot();
     if (m_reply) {
         m_rawResult = m_reply->readAll();
-        if (m_reply->rawHeader("content-encoding").compare("deflate", Qt::CaseInsensitive) == 0) {
+        const QByteArray encoding = m_reply->rawHeader("content-encoding").trimmed();
+        const bool deflate = encoding.compare("deflate", Qt::CaseInsensitive) == 0;
+        const bool gzip = encoding.compare("gzip", Qt::CaseInsensitive) == 0
+            && m_reply->request().attribute(transportDecodingAttribute()).toBool();
+        if (deflate || gzip) {
             QByteArray inflated;
-            switch (inflateBody(m_rawResult, inflated, m_maxBodyBytes)) {
+            switch (inflateBody(m_rawResult, inflated, m_maxBodyBytes, gzip)) {
             case InflateResult::Inflated:
                 m_rawResult = inflated;
                 break;
@@ -173,17 +177,23 @@ void KZembaCommonHttpAccess::notify()
     emit done(this);
 }
 
+QNetworkRequest::Attribute KZembaCommonHttpAccess::transportDecodingAttribute()
+{
+    return static_cast<QNetworkRequest::Attribute>(QNetworkRequest::User + 0x5A1);
+}
+
 bool KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out)
 {
     return inflateBody(body, out, KZembaHttpLimits::maxBodyBytes()) == InflateResult::Inflated;
 }
 
 KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out,
-                                                                          qint64 maxSize)
+                                                                          qint64 maxSize, bool gzip)
 {
     static constexpr int kChunk = 40960;
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
+    // Window bits 15 read a zlib stream; 15 + 16 a gzip one.
+    if (inflateInit2(&stream, gzip ? 15 + 16 : 15) != Z_OK)
         return InflateResult::NotDeflate;
 
     auto feedBody = [&stream, &body]() {
@@ -214,7 +224,7 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
             result = InflateResult::Inflated;
             break;
         }
-        if (status == Z_DATA_ERROR && !retried) {
+        if (status == Z_DATA_ERROR && !retried && !gzip) {
             // Raw deflate without the zlib header: put a header in front and start over.
             retried = true;
             inflateReset(&stream);

@@ -19,6 +19,9 @@ class KHttpAccessEncryptApiContent;
 /// A body (as received, and once inflated) larger than the configured limit
 /// (KZembaHttpLimits::maxBodyBytes) ends the access as a network error of kind
 /// UnknownContentError with no body; the reply never buffers more than the limit.
+/// A request marked with transportDecodingAttribute() asked for gzip and deflate
+/// itself in place of the transport, whose decoding has no bound: its gzip and
+/// deflate bodies are decoded here, within the limit.
 class KZEMBAJSAPILITE_EXPORT KZembaCommonHttpAccess : public QObject
 {
     Q_OBJECT
@@ -58,9 +61,12 @@ public:
     KHttpAccessEncryptApiContent* getEncryptContent() const;
 
     enum class InflateResult { Inflated, NotDeflate, TooLarge };
-    // Inflates a zlib or raw deflate body in 40960-byte passes, stopping as soon as the output
-    // would pass `maxSize` bytes; `out` is set only when the result is Inflated.
-    static InflateResult inflateBody(const QByteArray& body, QByteArray& out, qint64 maxSize);
+    // Inflates a zlib or raw deflate body (with `gzip`, a gzip body) in 40960-byte passes,
+    // stopping as soon as the output would pass `maxSize` bytes; `out` is set only when the
+    // result is Inflated.
+    static InflateResult inflateBody(const QByteArray& body, QByteArray& out, qint64 maxSize, bool gzip = false);
+    // The request attribute (bool) of a request whose gzip and deflate answers this class decodes.
+    static QNetworkRequest::Attribute transportDecodingAttribute();
     // The same within the configured body limit; false (and `out` untouched) when it fails.
     static bool inflateBody(const QByteArray& body, QByteArray& out);
 
