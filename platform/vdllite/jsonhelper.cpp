@@ -104,11 +104,6 @@ bool JsonHelper::parseUntrusted(const QByteArray& utf8, Json::Value& root, QStri
     return true;
 }
 
-QString JsonHelper::variantMapSerialize(const QVariantMap& map)
-{
-    return QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(map)).toJson(QJsonDocument::Compact));
-}
-
 bool JsonHelper::parseUntrusted(const QString& text, Json::Value& root, QString* error, int maxDepth)
 {
     // A UTF-16 unit is at least one byte of UTF-8: far too long a text is not even converted.
@@ -119,6 +114,11 @@ bool JsonHelper::parseUntrusted(const QString& text, Json::Value& root, QString*
         return false;
     }
     return parseUntrusted(text.toUtf8(), root, error, maxDepth);
+}
+
+QString JsonHelper::variantMapSerialize(const QVariantMap& map)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(map)).toJson(QJsonDocument::Compact));
 }
 
 QJsonObject JsonHelper::convertStringToQJson(const QString& text)

@@ -37,6 +37,10 @@
 namespace {
 
 const char kModule[] = "KZembaCommonJsApi";
+const char kLibraryTag[] = "kzembajsapilite";
+const char kMonitorLibrary[] = "kappesstoolbox";
+// A VIP change this close to a change of user belongs to that change.
+const qint64 kVipChangeQuietMs = 1001;
 
 // An int argument of a page: a JSON number or decimal text whose value fits in an int. What
 // does not fit is no int at all, rather than wrapped round into another one.
@@ -67,10 +71,6 @@ bool intArgument(const QVariant& value, int* out)
     *out = static_cast<int>(wide);
     return true;
 }
-const char kLibraryTag[] = "kzembajsapilite";
-const char kMonitorLibrary[] = "kappesstoolbox";
-// A VIP change this close to a change of user belongs to that change.
-const qint64 kVipChangeQuietMs = 1001;
 
 // Whether the device falls into the A/B test bucket: the last byte of the MD5 of `text`
 // below 128, about half of all devices, always the same for one device.

@@ -252,7 +252,7 @@ void KZembaPageHostHelper::checkPageHostSignValid(const QString& appId, const QS
             [module, appId, url, callback, registeredSign, signUrl, resolve](
                 const QString&, const kzembaresnetwork::DownloadSuccessInfo& info) {
                 const QString hostSign = textUpToNul(info.data.value(QStringLiteral("fileByteArray")).toByteArray());
-                if (!hostSign.isEmpty() && hostSign == registeredSign) {
+                if (hostSign == registeredSign) {
                     callback(Success);
                     remember(appId, QUrl(signUrl).host(QUrl::FullyDecoded));
                     logInfo(module, QStringLiteral("KZembaPageHostHelper::checkPageHostSignValid sign hit, appid:%1, url:%2.")
