@@ -19,7 +19,6 @@
 #include <vdllite/kxjsapiconstants.h>
 #include <vdllite/kxloggerlite.h>
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
