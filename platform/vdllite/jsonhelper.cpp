@@ -8,7 +8,113 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include <cstring>
+#include <exception>
 #include <memory>
+
+namespace {
+
+// One linear pass before any parser builds a value: nesting depth and item count are known
+// without recursion or allocation, so a hostile text is refused cheaply. Strings and
+// comments are skipped as the reader skips them; whatever is malformed is left to it.
+bool withinLimits(const QByteArray& utf8, int maxDepth, QString* error)
+{
+    const char* text = utf8.constData();
+    const int size = utf8.size();
+    int depth = 0;
+    int items = 0;
+    for (int i = 0; i < size; ++i) {
+        switch (text[i]) {
+        case '"':
+            for (++i; i < size && text[i] != '"'; ++i) {
+                if (text[i] == '\\')
+                    ++i;
+            }
+            break;
+        case '/':
+            if (i + 1 < size && text[i + 1] == '/') {
+                const void* lineEnd = std::memchr(text + i, '\n', static_cast<size_t>(size - i));
+                i = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : size;
+            } else if (i + 1 < size && text[i + 1] == '*') {
+                const int close = utf8.indexOf("*/", i + 2);
+                i = close < 0 ? size : close + 1;
+            }
+            break;
+        case '{':
+        case '[':
+            if (++depth > maxDepth) {
+                if (error)
+                    *error = QStringLiteral("nested deeper than %1 levels").arg(maxDepth);
+                return false;
+            }
+            Q_FALLTHROUGH();
+        case ',':
+            if (++items > JsonHelper::kMaxItems) {
+                if (error)
+                    *error = QStringLiteral("more than %1 items").arg(JsonHelper::kMaxItems);
+                return false;
+            }
+            break;
+        case '}':
+        case ']':
+            if (depth > 0)
+                --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool JsonHelper::parseUntrusted(const QByteArray& utf8, Json::Value& root, QString* error, int maxDepth)
+{
+    root = Json::Value();
+    if (utf8.size() > kMaxTextBytes) {
+        if (error)
+            *error = QStringLiteral("longer than %1 bytes").arg(kMaxTextBytes);
+        return false;
+    }
+    if (!withinLimits(utf8, maxDepth, error))
+        return false;
+
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = false;
+    builder["failIfExtra"] = true;
+    builder["rejectDupKeys"] = false;
+    // The pass above bounds the depth; the reader's own limit, which throws, only backs it up.
+    builder["stackLimit"] = maxDepth + 2;
+    std::string errors;
+    bool parsed = false;
+    try {
+        const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+        parsed = reader->parse(utf8.constData(), utf8.constData() + utf8.size(), &root, &errors);
+    } catch (const std::exception& e) {
+        parsed = false;
+        errors = e.what();
+    }
+    if (!parsed) {
+        root = Json::Value();
+        if (error)
+            *error = QStringLiteral("not JSON: %1").arg(QString::fromStdString(errors).trimmed());
+        return false;
+    }
+    return true;
+}
+
+bool JsonHelper::parseUntrusted(const QString& text, Json::Value& root, QString* error, int maxDepth)
+{
+    // A UTF-16 unit is at least one byte of UTF-8: far too long a text is not even converted.
+    if (text.size() > kMaxTextBytes) {
+        root = Json::Value();
+        if (error)
+            *error = QStringLiteral("longer than %1 bytes").arg(kMaxTextBytes);
+        return false;
+    }
+    return parseUntrusted(text.toUtf8(), root, error, maxDepth);
+}
 
 QString JsonHelper::variantMapSerialize(const QVariantMap& map)
 {
@@ -17,8 +123,10 @@ QString JsonHelper::variantMapSerialize(const QVariantMap& map)
 
 QJsonObject JsonHelper::convertStringToQJson(const QString& text)
 {
-    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
-    return doc.isObject() ? doc.object() : QJsonObject();
+    Json::Value root;
+    if (!parseUntrusted(text, root) || !root.isObject())
+        return QJsonObject();
+    return jsonValueToQJsonValue(root).toObject();
 }
 
 QString JsonHelper::convertQJsonToString(const QJsonObject& object)
@@ -38,18 +146,11 @@ QVariant JsonHelper::jsonValueToVariant(const Json::Value& value)
 
 Json::Value JsonHelper::parseJsonValue(const QString& text, bool* ok)
 {
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = false;
-    builder["failIfExtra"] = true;
-    builder["rejectDupKeys"] = false;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    const QByteArray utf8 = text.toUtf8();
     Json::Value root;
-    std::string errors;
-    const bool parsed = reader->parse(utf8.constData(), utf8.constData() + utf8.size(), &root, &errors);
+    const bool parsed = parseUntrusted(text, root);
     if (ok)
         *ok = parsed;
-    return parsed ? root : Json::Value();
+    return root;
 }
 
 QString JsonHelper::jsonValueToString(const Json::Value& value)

@@ -8,8 +8,10 @@
 
 QJsonValue KxPageDelivery::json() const
 {
-    bool ok = false;
-    const Json::Value value = JsonHelper::parseJsonValue(text, &ok);
+    // A delivery's envelope wraps a value that was read within the usual depth.
+    Json::Value value;
+    const bool ok = JsonHelper::parseUntrusted(text, value, nullptr,
+                                               JsonHelper::kMaxDepth + JsonHelper::kEnvelopeDepth);
     return ok ? JsonHelper::jsonValueToQJsonValue(value) : QJsonValue(QJsonValue::Null);
 }
 

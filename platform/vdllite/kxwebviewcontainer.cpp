@@ -7,9 +7,19 @@
 #include "kxwebviewasynjsobject.h"
 #include "kxwebviewjscontext.h"
 
+#include <QRegularExpression>
+
 namespace {
 const char kModule[] = "KxWebViewContainer";
+constexpr int kMaxCallbackNameLength = 256;
+
+void refuseCallbackName(const QString& name)
+{
+    KxLoggerLite::writeWarning(QString::fromLatin1(kModule),
+                               QStringLiteral("answer not delivered: callback name is not a path of identifiers: %1")
+                                   .arg(name.left(kMaxCallbackNameLength)));
 }
+} // namespace
 
 KxWebViewContainer::KxWebViewContainer(QWidget* parent, KxWebViewPage* page)
     : QWidget(parent)
@@ -77,12 +87,14 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
 
     Json::Value args(Json::objectValue);
     if (!argsText.trimmed().isEmpty()) {
-        bool ok = false;
-        args = JsonHelper::parseJsonValue(argsText, &ok);
-        if (!ok || !args.isObject()) {
+        QString why;
+        const bool parsed = JsonHelper::parseUntrusted(argsText, args, &why);
+        if (!parsed || !args.isObject()) {
+            if (parsed)
+                why = QStringLiteral("not an object");
             KxLoggerLite::writeWarning(QString::fromLatin1(kModule),
-                                       QStringLiteral("call %1 rejected: arguments are not a JSON object").arg(method));
-            answer.result = errorAnswer(QStringLiteral("arguments of %1 are not a JSON object").arg(method));
+                                       QStringLiteral("call %1 rejected: arguments are not a JSON object (%2)").arg(method, why));
+            answer.result = errorAnswer(QStringLiteral("arguments of %1 are not a JSON object: %2").arg(method, why));
             return answer;
         }
     }
@@ -97,14 +109,30 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
     return answer;
 }
 
+bool KxWebViewContainer::isValidCallbackName(const QString& name)
+{
+    static const QRegularExpression path(
+        QStringLiteral("\\A[A-Za-z_$][A-Za-z0-9_$]*(\\.[A-Za-z_$][A-Za-z0-9_$]*)*\\z"));
+    return name.size() <= kMaxCallbackNameLength && path.match(name).hasMatch();
+}
+
 void KxWebViewContainer::deliverCallback(const QString& function, const QString& text, bool raw)
 {
+    if (!isValidCallbackName(function)) {
+        refuseCallbackName(function);
+        return;
+    }
     if (m_page)
         m_page->deliverCallback(function, text, raw);
 }
 
 void KxWebViewContainer::deliverResult(const KxWebViewJSContext& context)
 {
+    // A result goes back by the call's id; a callback name it carries must still be a path.
+    if (!context.callback().isEmpty() && !isValidCallbackName(context.callback())) {
+        refuseCallbackName(context.callback());
+        return;
+    }
     if (m_page)
         m_page->deliverResult(context, JsonHelper::jsonValueToString(context.result()));
 }

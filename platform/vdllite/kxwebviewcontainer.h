@@ -45,8 +45,15 @@ public:
     // answers to, get an "error" envelope as the answer.
     CallAnswer invokeJsApi(const QString& method, const QString& argsText, const QString& callback = QString());
 
+    // Every answer to the page passes here. A callback name is never evaluated as script: a
+    // page back end resolves it as a path on the page's window, and a name that is not such a
+    // path is refused (logged, nothing delivered).
     void deliverCallback(const QString& function, const QString& text, bool raw);
     void deliverResult(const KxWebViewJSContext& context);
+
+    // True only for a dotted path of JavaScript identifiers ("onDone", "app.cb.done"), at most
+    // 256 characters long.
+    static bool isValidCallbackName(const QString& name);
 
     static Json::Value errorAnswer(const QString& message);
 

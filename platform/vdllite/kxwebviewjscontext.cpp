@@ -47,9 +47,11 @@ QString KxWebViewJSContext::toJson() const
 
 bool KxWebViewJSContext::parse(const QString& text)
 {
-    bool ok = false;
-    const Json::Value root = JsonHelper::parseJsonValue(text, &ok);
-    if (!ok || !root.isObject() || !root[kId].isIntegral() || !root[kMethod].isString())
+    // The context's own object wraps the call's arguments and answer, which were read within
+    // the usual depth.
+    Json::Value root;
+    if (!JsonHelper::parseUntrusted(text, root, nullptr, JsonHelper::kMaxDepth + JsonHelper::kEnvelopeDepth)
+        || !root.isObject() || !root[kId].isIntegral() || !root[kMethod].isString())
         return false;
     m_id = root[kId].asInt64();
     m_method = QString::fromStdString(root[kMethod].asString());

@@ -12,6 +12,7 @@
 #include <vdllite/jsonhelper.h>
 #include <vdllite/kxjsapiconstants.h>
 #include <vdllite/kxloggerlite.h>
+#include <vdllite/kxwebviewcontainer.h>
 
 #include <QDateTime>
 
@@ -162,8 +163,11 @@ void KZembaCommonJsApi::registPushUIEventHandler(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
-    const QString handler = args.value(QStringLiteral("handler")).toString();
-    if (handler.isEmpty())
+    // Only a JSON string naming a page function: a number or a bool would otherwise become a
+    // function name of its own, and the queued events would be lost on it.
+    const QVariant value = args.value(QStringLiteral("handler"));
+    const QString handler = value.type() == QVariant::String ? value.toString() : QString();
+    if (!KxWebViewContainer::isValidCallbackName(handler))
         return;
     m_pushHandlerRegistered = true;
     m_pushHandler = handler;

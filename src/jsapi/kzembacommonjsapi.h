@@ -155,6 +155,7 @@ protected:
     // Drops an access without answering the page.
     void releaseHttpAccess(KZembaCommonHttpAccess* access);
     int httpAccessCount() const { return m_httpAccessList.size(); }
+    const QList<KZembaCommonHttpAccess*>& httpAccesses() const { return m_httpAccessList; }
 
 signals:
     void showView();

@@ -46,12 +46,8 @@ QString failInfoText(const DownloadFailInfo& info)
     const QString content = QString::fromLatin1(zero < 0 ? info.content : info.content.left(zero));
     return QStringLiteral("errorCode: %1, httpStatusCode: %2, description: %3, url : %4, bMd5Err %5, bUnzipErr %6, "
                           "errorMsg: %7, content: %8")
-        .arg(info.errorCode)
-        .arg(info.httpStatusCode)
-        .arg(info.description, info.url)
-        .arg(info.bMd5Err ? 1 : 0)
-        .arg(info.bUnzipErr ? 1 : 0)
-        .arg(info.errorMsg, content);
+        .arg(QString::number(info.errorCode), QString::number(info.httpStatusCode), info.description, info.url,
+             QString::number(info.bMd5Err ? 1 : 0), QString::number(info.bUnzipErr ? 1 : 0), info.errorMsg, content);
 }
 
 } // namespace

@@ -32,6 +32,8 @@
 #include <QSet>
 #include <QWindow>
 
+#include <limits>
+
 namespace {
 
 const char kModule[] = "KZembaCommonJsApi";
@@ -39,6 +41,36 @@ const char kLibraryTag[] = "kzembajsapilite";
 const char kMonitorLibrary[] = "kappesstoolbox";
 // A VIP change this close to a change of user belongs to that change.
 const qint64 kVipChangeQuietMs = 1001;
+
+// An int argument of a page: a JSON number or decimal text whose value fits in an int. What
+// does not fit is no int at all, rather than wrapped round into another one.
+bool intArgument(const QVariant& value, int* out)
+{
+    bool ok = false;
+    qint64 wide = 0;
+    switch (static_cast<int>(value.type())) {
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        ok = number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max();
+        wide = ok ? qRound64(number) : 0;
+        break;
+    }
+    case QMetaType::ULongLong:
+        ok = value.toULongLong() <= static_cast<qulonglong>(std::numeric_limits<int>::max());
+        wide = ok ? value.toLongLong() : 0;
+        break;
+    case QMetaType::QString:
+        wide = value.toString().trimmed().toLongLong(&ok);
+        break;
+    default:
+        wide = value.toLongLong(&ok);
+        break;
+    }
+    if (!ok || wide < std::numeric_limits<int>::min() || wide > std::numeric_limits<int>::max())
+        return false;
+    *out = static_cast<int>(wide);
+    return true;
+}
 
 // Whether the device falls into the A/B test bucket: the last byte of the MD5 of `text`
 // below 128, about half of all devices, always the same for one device.
@@ -285,14 +317,17 @@ void KZembaCommonJsApi::getFpcCombConfig(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
-    const int projectId = args.value(QStringLiteral("projectId"), 0).toInt();
-    bool groupValid = false;
-    const int moduleGroupId = args.value(QStringLiteral("moduleGroupId")).toInt(&groupValid);
+    int projectId = 0;
+    const bool projectValid = intArgument(args.value(QStringLiteral("projectId"), 0), &projectId);
+    int moduleGroupId = 0;
+    const bool groupValid = intArgument(args.value(QStringLiteral("moduleGroupId")), &moduleGroupId);
 
     IKZembaCoreLite* coreLite = kzemba::KZembaPluginLoader::getCoreLite();
     QString failure;
     if (!groupValid)
         failure = QStringLiteral("moduleGroupId is not valid");
+    else if (!projectValid)
+        failure = QStringLiteral("projectId is not valid");
     else if (!coreLite)
         failure = QStringLiteral("zembaCoreLite is not valid");
     else if (!coreLite->isFpcCombConfigReady())

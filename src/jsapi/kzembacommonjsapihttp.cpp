@@ -3,6 +3,7 @@
 
 #include "network/khttpaccessencryptapicontent.h"
 #include "network/kzembacommonhttpaccess.h"
+#include "network/kzembahttplimits.h"
 #include "network/kzembaservicekey.h"
 #include "resource/kzembapluginloader.h"
 
@@ -16,8 +17,8 @@
 #include <krt/krt.h>
 #include <vdllite/jsonhelper.h>
 #include <vdllite/kxjsapiconstants.h>
+#include <vdllite/kxloggerlite.h>
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
@@ -36,17 +37,42 @@ IKZembaRequestDecorator* requestDecorator()
     return service ? service->getRequestDecorator() : nullptr;
 }
 
+// The request URL as the page meant it: "bEncode" false takes the text as already encoded.
+QUrl pageUrl(const QVariantMap& args)
+{
+    const QString text = args.value(QStringLiteral("url")).toString();
+    return args.value(QStringLiteral("bEncode"), true).toBool() ? QUrl(text, QUrl::TolerantMode)
+                                                                : QUrl::fromEncoded(text.toUtf8(), QUrl::StrictMode);
+}
+
+// Checks what a page wants sent before anything is: the URL, its headers and its cookies. A
+// refusal is the call's answer, an error envelope with the reason; true when it was refused.
+bool refusePageRequest(KxWebViewJSContext& context, const QString& method, const QUrl& url, const QVariantMap& args)
+{
+    QString reason = KZembaHttpLimits::checkUrl(url);
+    if (reason.isEmpty())
+        reason = KZembaHttpLimits::checkHeaders(args.value(QStringLiteral("header")).toMap());
+    if (reason.isEmpty())
+        reason = KZembaHttpLimits::checkCookies(args.value(QStringLiteral("cookie")).toMap());
+    if (reason.isEmpty())
+        return false;
+    KxLoggerLite::writeWarning(QStringLiteral("KZembaCommonJsApi"),
+                               QStringLiteral("%1 refused, nothing sent: %2").arg(method, reason));
+    context.result() = Json::Value(Json::objectValue);
+    context.result()[g_str_callstatus] = g_str_error;
+    context.result()[g_str_errormsg] = reason.toStdString();
+    return true;
+}
+
 } // namespace
 
 QNetworkRequest KZembaCommonJsApi::getNetRequest(const QVariantMap& args, QNetworkAccessManager::Operation operation)
 {
-    const QString urlText = args.value(QStringLiteral("url")).toString();
     const bool eraseHisCookie = args.value(QStringLiteral("eraseHisCookie"), false).toBool();
     const QVariantMap cookies = args.value(QStringLiteral("cookie")).toMap();
     const QVariantMap headers = args.value(QStringLiteral("header")).toMap();
-    const bool encode = args.value(QStringLiteral("bEncode"), true).toBool();
 
-    const QUrl url = encode ? QUrl(urlText, QUrl::TolerantMode) : QUrl::fromEncoded(urlText.toUtf8(), QUrl::StrictMode);
+    const QUrl url = pageUrl(args);
     QNetworkRequest request(url);
 
     QNetworkCookieJar* jar = networkAccessManager()->cookieJar();
@@ -62,6 +88,13 @@ QNetworkRequest KZembaCommonJsApi::getNetRequest(const QVariantMap& args, QNetwo
     request.setRawHeader("X-Requested-With", "XMLHttpRequest");
     for (auto it = headers.begin(); it != headers.end(); ++it)
         request.setRawHeader(it.key().toUtf8(), it.value().toString().toUtf8());
+    // Without the page's own Accept-Encoding the transport would ask for gzip and deflate and
+    // inflate the answer without any bound; asking for them here leaves the decoding to the
+    // access, within the body limit.
+    if (!request.hasRawHeader("Accept-Encoding")) {
+        request.setRawHeader("Accept-Encoding", "gzip, deflate");
+        request.setAttribute(KZembaCommonHttpAccess::transportDecodingAttribute(), true);
+    }
 
     if (krt::product::isHttpsSecurityBypass()) {
         QSslConfiguration ssl = request.sslConfiguration();
@@ -84,6 +117,8 @@ void KZembaCommonJsApi::httpGet(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
+    if (refusePageRequest(context, QStringLiteral("httpGet"), pageUrl(args), args))
+        return;
     const QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::GetOperation);
     httpAction(networkAccessManager()->get(request), args, QStringLiteral("get"));
 }
@@ -92,6 +127,8 @@ void KZembaCommonJsApi::httpPost(KxWebViewJSContext& context)
 {
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
+        return;
+    if (refusePageRequest(context, QStringLiteral("httpPost"), pageUrl(args), args))
         return;
     const QByteArray body = args.value(QStringLiteral("bRawData"), false).toBool()
         ? args.value(QStringLiteral("data")).toString().toUtf8()
@@ -105,6 +142,8 @@ void KZembaCommonJsApi::httpDelete(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
+    if (refusePageRequest(context, QStringLiteral("httpDelete"), pageUrl(args), args))
+        return;
     const QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::DeleteOperation);
     httpAction(networkAccessManager()->deleteResource(request), args, QStringLiteral("delete"));
 }
@@ -113,7 +152,7 @@ void KZembaCommonJsApi::httpAction(QNetworkReply* reply, const QVariantMap& args
 {
     const QString callback = args.value(QStringLiteral("callback")).toString();
     const QString type = args.value(QStringLiteral("type"), QStringLiteral("json")).toString();
-    const int timeout = args.value(QStringLiteral("timeout"), 0).toInt();
+    const int timeout = KZembaHttpLimits::timeoutFrom(args.value(QStringLiteral("timeout"), 0));
 
     auto* access = new KZembaCommonHttpAccess(reply, callback, type, timeout);
     access->setMethod(method);
@@ -152,12 +191,10 @@ void KZembaCommonJsApi::handleHttpAccess(KZembaCommonHttpAccess* access)
 
     if (access->type() == QLatin1String("json")) {
         QJsonValue data;
-        const QJsonObject object = JsonHelper::convertStringToQJson(QString::fromUtf8(raw));
-        const QJsonArray array = QJsonDocument::fromJson(raw).array();
-        if (!object.isEmpty()) {
-            data = object;
-        } else if (!array.isEmpty()) {
-            data = array;
+        Json::Value parsed;
+        JsonHelper::parseUntrusted(raw, parsed);
+        if ((parsed.isObject() || parsed.isArray()) && !parsed.empty()) {
+            data = JsonHelper::jsonValueToQJsonValue(parsed);
         } else {
             data = access->result();
             if (code == AnswerOk)
@@ -242,6 +279,9 @@ void KZembaCommonJsApi::ssePost(KxWebViewJSContext& context)
     if (args.isEmpty())
         return;
     const QString url = args.value(QStringLiteral("url")).toString();
+    // The stream's URL is always read tolerantly, whatever "bEncode" says.
+    if (refusePageRequest(context, QStringLiteral("ssePost"), QUrl(url, QUrl::TolerantMode), args))
+        return;
     const QVariantMap cookies = args.value(QStringLiteral("cookie")).toMap();
     QVariantMap headers = args.value(QStringLiteral("header")).toMap();
     const bool rawData = args.value(QStringLiteral("bRawData"), false).toBool();
@@ -260,7 +300,6 @@ void KZembaCommonJsApi::ssePost(KxWebViewJSContext& context)
         setResult(context, QVariantMap());
         return;
     }
-    // The stream's URL is always read tolerantly, whatever "bEncode" says.
     const QString sessionId = network->openStream(QUrl(url, QUrl::TolerantMode), options, 6, nullptr, nullptr,
                                                   nullptr, 0, 5000, 0, true);
     setResult(context, sessionId.isEmpty() ? QVariantMap() : QVariantMap{{QStringLiteral("session_id"), sessionId}});

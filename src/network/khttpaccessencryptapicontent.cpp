@@ -4,16 +4,13 @@
 
 #include <crypto/kaesencrypt.h>
 #include <crypto/krsaencrypt.h>
+#include <vdllite/jsonhelper.h>
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
 #include <QUrlQuery>
-
-#include <json/reader.h>
-
-#include <memory>
 
 namespace {
 
@@ -76,7 +73,8 @@ QNetworkReply* KHttpAccessEncryptApiContent::Post(QNetworkAccessManager* manager
     query.addQueryItem(QStringLiteral("tk"), percentEncoded(m_token));
     query.addQueryItem(QStringLiteral("kv"), keyVersion());
     query.addQueryItem(QStringLiteral("data"), percentEncoded(cipherText));
-    query.addQueryItem(QStringLiteral("sk"), QString());
+    // An empty, not a null, value: the server expects "sk=".
+    query.addQueryItem(QStringLiteral("sk"), QStringLiteral(""));
     query.addQueryItem(QStringLiteral("format"), format);
 
     request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
@@ -85,13 +83,8 @@ QNetworkReply* KHttpAccessEncryptApiContent::Post(QNetworkAccessManager* manager
 
 const QByteArray* KHttpAccessEncryptApiContent::Parse(const QByteArray& answer)
 {
-    const QByteArray text = upToNul(answer);
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
-    std::string errors;
-    if (!reader->parse(text.constData(), text.constData() + text.size(), &root, &errors)) {
+    if (!JsonHelper::parseUntrusted(upToNul(answer), root)) {
         m_answerJson = Json::Value();
         return nullptr;
     }

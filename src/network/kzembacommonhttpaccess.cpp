@@ -1,8 +1,11 @@
 #include "kzembacommonhttpaccess.h"
 
 #include "network/khttpaccessencryptapicontent.h"
+#include "network/kzembahttplimits.h"
 
 #include <krt/krt.h>
+
+#include <vdllite/kxloggerlite.h>
 
 #include <QDateTime>
 
@@ -13,16 +16,22 @@ KZembaCommonHttpAccess::KZembaCommonHttpAccess(QNetworkReply* reply, const QStri
     : m_reply(reply)
     , m_callback(callback)
     , m_type(type)
-    , m_timeout(timeout)
+    , m_timeout(KZembaHttpLimits::clampTimeout(timeout))
+    , m_maxBodyBytes(KZembaHttpLimits::maxBodyBytes())
     , m_method(QStringLiteral("get"))
 {
     if (reply) {
         if (krt::product::isHttpsSecurityBypass())
             reply->ignoreSslErrors();
+        // The reply holds at most one byte more than the limit, so a body past it shows
+        // without ever being kept whole.
+        reply->setReadBufferSize(m_maxBodyBytes + 1);
+        connect(reply, &QNetworkReply::readyRead, this, &KZembaCommonHttpAccess::checkBodySize);
         connect(reply, &QNetworkReply::finished, this, &KZembaCommonHttpAccess::onDone);
         connect(reply, &QNetworkReply::errorOccurred, this, &KZembaCommonHttpAccess::onError);
     }
-    m_timer.setInterval(timeout);
+    // Out of range, Qt would refuse the interval and the request would never time out.
+    m_timer.setInterval(m_timeout);
     m_timer.setSingleShot(true);
     m_startTime = QDateTime::currentMSecsSinceEpoch();
 }
@@ -52,6 +61,7 @@ void KZembaCommonHttpAccess::disconnectSlot()
     disconnect(&m_timer, &QTimer::timeout, this, &KZembaCommonHttpAccess::onTimeout);
     m_timer.stop();
     if (m_reply) {
+        disconnect(m_reply, &QNetworkReply::readyRead, this, &KZembaCommonHttpAccess::checkBodySize);
         disconnect(m_reply, &QNetworkReply::finished, this, &KZembaCommonHttpAccess::onDone);
         disconnect(m_reply, &QNetworkReply::errorOccurred, this, &KZembaCommonHttpAccess::onError);
     }
@@ -88,15 +98,51 @@ KHttpAccessEncryptApiContent* KZembaCommonHttpAccess::getEncryptContent() const
     return m_encryptContent.data();
 }
 
+void KZembaCommonHttpAccess::checkBodySize()
+{
+    if (m_reply && m_reply->bytesAvailable() > m_maxBodyBytes)
+        failBodyTooLarge();
+}
+
+void KZembaCommonHttpAccess::failBodyTooLarge()
+{
+    disconnectSlot();
+    KxLoggerLite::writeWarning(QStringLiteral("KZembaCommonHttpAccess"),
+                               QStringLiteral("answer body of %1 larger than %2 bytes, request aborted")
+                                   .arg(m_reply ? m_reply->url().toString() : QString(), QString::number(m_maxBodyBytes)));
+    if (m_reply)
+        m_reply->abort();
+    m_isNetworkError = true;
+    m_errorCode = static_cast<int>(QNetworkReply::UnknownContentError);
+    m_rawResult = QByteArray();
+    notify();
+}
+
 void KZembaCommonHttpAccess::onDone()
 {
+    if (m_reply && m_reply->bytesAvailable() > m_maxBodyBytes) {
+        failBodyTooLarge();
+        return;
+    }
     disconnectSlot();
     if (m_reply) {
         m_rawResult = m_reply->readAll();
-        if (m_reply->rawHeader("content-encoding").compare("deflate", Qt::CaseInsensitive) == 0) {
+        const QByteArray encoding = m_reply->rawHeader("content-encoding").trimmed();
+        const bool deflate = encoding.compare("deflate", Qt::CaseInsensitive) == 0;
+        const bool gzip = encoding.compare("gzip", Qt::CaseInsensitive) == 0
+            && m_reply->request().attribute(transportDecodingAttribute()).toBool();
+        if (deflate || gzip) {
             QByteArray inflated;
-            if (inflateBody(m_rawResult, inflated))
+            switch (inflateBody(m_rawResult, inflated, m_maxBodyBytes, gzip)) {
+            case InflateResult::Inflated:
                 m_rawResult = inflated;
+                break;
+            case InflateResult::TooLarge:
+                failBodyTooLarge();
+                return;
+            case InflateResult::NotDeflate:
+                break;
+            }
         }
     }
     notify();
@@ -131,12 +177,24 @@ void KZembaCommonHttpAccess::notify()
     emit done(this);
 }
 
+QNetworkRequest::Attribute KZembaCommonHttpAccess::transportDecodingAttribute()
+{
+    return static_cast<QNetworkRequest::Attribute>(QNetworkRequest::User + 0x5A1);
+}
+
 bool KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out)
+{
+    return inflateBody(body, out, KZembaHttpLimits::maxBodyBytes()) == InflateResult::Inflated;
+}
+
+KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out,
+                                                                          qint64 maxSize, bool gzip)
 {
     static constexpr int kChunk = 40960;
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
-        return false;
+    // Window bits 15 read a zlib stream; 15 + 16 a gzip one.
+    if (inflateInit2(&stream, gzip ? 15 + 16 : 15) != Z_OK)
+        return InflateResult::NotDeflate;
 
     auto feedBody = [&stream, &body]() {
         stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.constData()));
@@ -146,23 +204,27 @@ bool KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out
 
     QByteArray inflated;
     bool retried = false;
-    bool ok = false;
+    InflateResult result = InflateResult::NotDeflate;
     for (;;) {
         char buffer[kChunk];
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = kChunk;
         const int status = inflate(&stream, Z_NO_FLUSH);
         const int produced = kChunk - static_cast<int>(stream.avail_out);
+        if ((status == Z_OK || status == Z_STREAM_END) && inflated.size() + qint64(produced) > maxSize) {
+            result = InflateResult::TooLarge;
+            break;
+        }
         if (status == Z_OK) {
             inflated.append(buffer, produced);
             continue;
         }
         if (status == Z_STREAM_END) {
             inflated.append(buffer, produced);
-            ok = true;
+            result = InflateResult::Inflated;
             break;
         }
-        if (status == Z_DATA_ERROR && !retried) {
+        if (status == Z_DATA_ERROR && !retried && !gzip) {
             // Raw deflate without the zlib header: put a header in front and start over.
             retried = true;
             inflateReset(&stream);
@@ -179,13 +241,14 @@ bool KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out
         }
         if (status == Z_BUF_ERROR) {
             // A stream cut before its end marker keeps what was decoded.
-            ok = produced == 0 && stream.avail_in == 0;
+            if (produced == 0 && stream.avail_in == 0)
+                result = InflateResult::Inflated;
             break;
         }
         break;
     }
     inflateEnd(&stream);
-    if (ok)
+    if (result == InflateResult::Inflated)
         out = inflated;
-    return ok;
+    return result;
 }

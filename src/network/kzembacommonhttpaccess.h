@@ -16,6 +16,12 @@ class KHttpAccessEncryptApiContent;
 /// created, ends exactly once (finished, failed or timed out, whichever comes
 /// first), inflates deflate-encoded bodies, measures the request's time and
 /// then emits done(). Destroying it aborts a reply that is still running.
+/// A body (as received, and once inflated) larger than the configured limit
+/// (KZembaHttpLimits::maxBodyBytes) ends the access as a network error of kind
+/// UnknownContentError with no body; the reply never buffers more than the limit.
+/// A request marked with transportDecodingAttribute() asked for gzip and deflate
+/// itself in place of the transport, whose decoding has no bound: its gzip and
+/// deflate bodies are decoded here, within the limit.
 class KZEMBAJSAPILITE_EXPORT KZembaCommonHttpAccess : public QObject
 {
     Q_OBJECT
@@ -54,8 +60,14 @@ public:
     void setEncryptContent(KHttpAccessEncryptApiContent* content);
     KHttpAccessEncryptApiContent* getEncryptContent() const;
 
-    // Inflates a zlib or raw deflate body in 40960-byte passes; false (and `out` untouched)
-    // when the data does not inflate.
+    enum class InflateResult { Inflated, NotDeflate, TooLarge };
+    // Inflates a zlib or raw deflate body (with `gzip`, a gzip body) in 40960-byte passes,
+    // stopping as soon as the output would pass `maxSize` bytes; `out` is set only when the
+    // result is Inflated.
+    static InflateResult inflateBody(const QByteArray& body, QByteArray& out, qint64 maxSize, bool gzip = false);
+    // The request attribute (bool) of a request whose gzip and deflate answers this class decodes.
+    static QNetworkRequest::Attribute transportDecodingAttribute();
+    // The same within the configured body limit; false (and `out` untouched) when it fails.
     static bool inflateBody(const QByteArray& body, QByteArray& out);
 
 signals:
@@ -67,6 +79,8 @@ public slots:
     void onTimeout();
 
 private:
+    void checkBodySize();
+    void failBodyTooLarge();
     void notify();
 
     QTimer m_timer;
@@ -75,6 +89,7 @@ private:
     QByteArray m_rawResult;
     QString m_type;
     int m_timeout = 0;
+    qint64 m_maxBodyBytes = 0;
     bool m_isTimeout = false;
     bool m_isNetworkError = false;
     bool m_notified = false;

@@ -113,6 +113,25 @@ void remember(const QString& appId, const QString& host)
     hostCache().webStorageAdd(appId, value, QDateTime::currentSecsSinceEpoch());
 }
 
+// The sign file's URL: the page's scheme and host followed by the registered path as it is
+// (the page's port, user, path and query are not used). Null unless the page is an http or
+// https page with a host and the result still names exactly that scheme and host, without a
+// port or a user: a registered path cannot move the check to another server.
+QUrl signFileUrl(const QUrl& page, const QString& path)
+{
+    const QString scheme = page.scheme();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || page.host().isEmpty())
+        return QUrl();
+    QUrl origin;
+    origin.setScheme(scheme);
+    origin.setHost(page.host(QUrl::FullyDecoded));
+    const QUrl sign(origin.toString(QUrl::FullyEncoded) + path, QUrl::TolerantMode);
+    if (!sign.isValid() || sign.scheme() != scheme || sign.host() != page.host() || sign.port() != -1
+        || !sign.userInfo().isEmpty())
+        return QUrl();
+    return sign;
+}
+
 void logInfo(const QString& module, const QString& message)
 {
     KxLoggerLite::writeInfo(module, message);
@@ -175,9 +194,16 @@ void KZembaPageHostHelper::checkPageHostSignValid(const QString& appId, const QS
                                                         KDcInfoCDetail::getHdid()));
     registrationUrl.setQuery(query);
 
-    const auto registration = std::make_shared<QVariantMap>();
+    // What step 1 hands to step 2: the registered sign and the sign file's URL.
+    struct Registration
+    {
+        QString sign;
+        QUrl signUrl;
+    };
+    const auto registration = std::make_shared<Registration>();
 
-    auto fetchRegistration = [module, registrationUrl, registration](KAnsycCallback resolve, KAnsycCallback reject) {
+    auto fetchRegistration = [module, appId, url, registrationUrl, registration](KAnsycCallback resolve,
+                                                                               KAnsycCallback reject) {
         IKZembaNetWork* network = kzemba::KZembaPluginLoader::getZembaNetWork();
         if (!network) {
             reject();
@@ -185,31 +211,39 @@ void KZembaPageHostHelper::checkPageHostSignValid(const QString& appId, const QS
         }
         network->request(
             registrationUrl, QVariantMap(), 1,
-            [registration, resolve, reject](const QByteArray& body) {
+            [module, appId, url, registration, resolve, reject](const QByteArray& body) {
                 const QVariantMap answer = JsonHelper::convertStringToQJson(QString::fromUtf8(body)).toVariantMap();
                 if (answer.value(QStringLiteral("result")).toString() != QLatin1String("ok")) {
                     reject();
                     return;
                 }
-                *registration = answer.value(QStringLiteral("data")).toMap();
+                const QVariantMap data = answer.value(QStringLiteral("data")).toMap();
+                registration->sign = data.value(QStringLiteral("abstract")).toString();
+                registration->signUrl = signFileUrl(QUrl(url), data.value(QStringLiteral("path")).toString());
+                // Without a sign there is nothing to prove (an empty file would equal it), and a
+                // sign file on another server proves nothing about this page's host.
+                if (registration->sign.isEmpty() || registration->signUrl.isEmpty()) {
+                    logError(module, QStringLiteral("KZembaPageHostHelper::checkPageHostSignValid registration unusable, "
+                                                    "appid:%1, url:%2.")
+                                         .arg(appId, url));
+                    reject();
+                    return;
+                }
                 resolve();
             },
             [module, registrationUrl, reject](const kzembanetwork::FailInfo& info) {
                 logError(module, QStringLiteral("KZembaPageHostHelper::checkPageHostSignValid fetchAppInfo error, "
                                                 "url:%1, httpCode:%2, error:%3.")
-                                     .arg(registrationUrl.toString())
-                                     .arg(info.httpStatusCode)
-                                     .arg(info.errorCode));
+                                     .arg(registrationUrl.toString(), QString::number(info.httpStatusCode),
+                                          QString::number(info.errorCode)));
                 reject();
             },
             5000, 0, 1);
     };
 
     auto compareSign = [module, appId, url, callback, registration](KAnsycCallback resolve, KAnsycCallback reject) {
-        const QString path = registration->value(QStringLiteral("path")).toString();
-        const QString registeredSign = registration->value(QStringLiteral("abstract")).toString();
-        const QUrl page(url);
-        const QString signUrl = QStringLiteral("%1://").arg(page.scheme()) + page.host() + path;
+        const QString registeredSign = registration->sign;
+        const QString signUrl = registration->signUrl.toString();
 
         kzembaresnetwork::ResDownloadParam param;
         param.resourceArgs.urls = QStringList{signUrl};
@@ -235,9 +269,8 @@ void KZembaPageHostHelper::checkPageHostSignValid(const QString& appId, const QS
             [module, signUrl, callback, reject](const QString&, const kzembaresnetwork::DownloadFailInfo& info) {
                 logError(module, QStringLiteral("KZembaPageHostHelper::checkPageHostSignValid download sign error, "
                                                 "url:%1, httpCode:%2, error:%3.")
-                                     .arg(signUrl)
-                                     .arg(info.httpStatusCode)
-                                     .arg(info.errorCode));
+                                     .arg(signUrl, QString::number(info.httpStatusCode),
+                                          QString::number(info.errorCode)));
                 callback(SignDownloadFailed);
                 reject();
             });

@@ -57,6 +57,20 @@ signals:
     void contextSignal(KxWebViewJSContext& context);
 };
 
+// Call arguments nested `depth` levels deep: the argument object, then arrays.
+static QString nestedArgs(int depth)
+{
+    return QStringLiteral("{\"deep\":") + QString(depth - 1, QLatin1Char('[')) + QString(depth - 1, QLatin1Char(']'))
+        + QStringLiteral("}");
+}
+
+// A saved context whose arguments are nested `depth` levels deep.
+static QString nestedContext(int depth)
+{
+    return QStringLiteral("{\"id\":3,\"method\":\"later\",\"callback\":\"cb\",\"args\":") + nestedArgs(depth)
+        + QStringLiteral(",\"result\":null}");
+}
+
 class TstWebViewFramework : public QObject
 {
     Q_OBJECT
@@ -138,6 +152,134 @@ private slots:
         QCOMPARE(answer.value("callstatus").toString(), QStringLiteral("error"));
         QVERIFY(answer.value("errormsg").toString().contains(QStringLiteral("not a JSON object")));
         QVERIFY(m_api->saved.isEmpty());
+    }
+
+    void untrustedJson_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        const int depth = JsonHelper::kMaxDepth;
+        QTest::newRow("at the depth limit") << nestedArgs(depth) << true;
+        QTest::newRow("one level more") << nestedArgs(depth + 1) << false;
+        QTest::newRow("999 levels") << nestedArgs(999) << false;
+        QTest::newRow("1000 levels") << nestedArgs(1000) << false;
+        QTest::newRow("5000 levels") << nestedArgs(5000) << false;
+        QTest::newRow("5000 objects") << QString("{\"a\":").repeated(4999) + "{}" + QString(4999, '}') << false;
+        QTest::newRow("brackets in a string") << "{\"s\":\"" + QString(5000, '[') + "\"}" << true;
+        QTest::newRow("brackets after an escaped quote") << "{\"s\":\"\\\"" + QString(5000, '[') + "\"}" << true;
+        QTest::newRow("brackets in a comment") << "{\"a\":1 /* " + QString(5000, '[') + " */}" << true;
+        QTest::newRow("brackets in a line comment") << "{\"a\":1 // " + QString(5000, '[') + "\n}" << true;
+        QTest::newRow("too many items") << "{\"a\":[" + QString("0,").repeated(JsonHelper::kMaxItems) + "0]}" << false;
+        QTest::newRow("too long") << "{\"s\":\"" + QString(JsonHelper::kMaxTextBytes, 'x') + "\"}" << false;
+        QTest::newRow("not JSON") << "{\"a\":" << false;
+    }
+
+    // Every parsing entry point reads page and server text within the same limits and
+    // refuses the rest without throwing.
+    void untrustedJson()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        Json::Value root;
+        QString why;
+        QCOMPARE(JsonHelper::parseUntrusted(text.toUtf8(), root, &why), valid);
+        QCOMPARE(why.isEmpty(), valid);
+        QCOMPARE(root.isNull(), !valid);
+        bool ok = !valid;
+        JsonHelper::parseJsonValue(text, &ok);
+        QCOMPARE(ok, valid);
+        QCOMPARE(JsonHelper::convertStringToQJson(text).isEmpty(), !valid);
+    }
+
+    void deepArgumentsGetTheErrorEnvelope_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("999 levels") << 999;
+        QTest::newRow("1000 levels") << 1000;
+        QTest::newRow("5000 levels") << 5000;
+    }
+
+    void deepArgumentsGetTheErrorEnvelope()
+    {
+        QFETCH(int, depth);
+        const QJsonObject answer = m_host->page()->callWithText(QStringLiteral("later"), nestedArgs(depth)).toObject();
+        QCOMPARE(answer.value("callstatus").toString(), QStringLiteral("error"));
+        QCOMPARE(answer.value("errormsg").toString(),
+                 QString("arguments of later are not a JSON object: nested deeper than %1 levels").arg(JsonHelper::kMaxDepth));
+        QVERIFY(m_api->saved.isEmpty());
+
+        // The deepest arguments a page may send still reach the method.
+        QVERIFY(m_host->page()->callWithText(QStringLiteral("later"), nestedArgs(JsonHelper::kMaxDepth)).isNull());
+        QCOMPARE(m_api->saved.size(), 1);
+    }
+
+    void savedContextWithinLimits_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("parses");
+        QTest::newRow("deepest arguments") << JsonHelper::kMaxDepth << true;
+        QTest::newRow("999 levels") << 999 << false;
+        QTest::newRow("1000 levels") << 1000 << false;
+        QTest::newRow("5000 levels") << 5000 << false;
+    }
+
+    void savedContextWithinLimits()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, parses);
+        KxWebViewJSContext context;
+        QCOMPARE(context.parse(nestedContext(depth)), parses);
+        QCOMPARE(context.id(), parses ? 3 : 0);
+
+        // A context saved from the deepest call a page may make reads back.
+        m_host->page()->callWithText(QStringLiteral("laterAsText"), nestedArgs(JsonHelper::kMaxDepth), "cb");
+        QCOMPARE(m_api->savedTexts.size(), 1);
+        KxWebViewJSContext saved;
+        QVERIFY(saved.parse(m_api->savedTexts.first()));
+        QCOMPARE(saved.callback(), QStringLiteral("cb"));
+    }
+
+    void callbackNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("identifier") << "onDone" << true;
+        QTest::newRow("dotted path") << "app.cb.done" << true;
+        QTest::newRow("underscore and dollar") << "_cb.$x1" << true;
+        QTest::newRow("longest") << QString(256, 'a') << true;
+        QTest::newRow("too long") << QString(257, 'a') << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("call") << "alert(1)" << false;
+        QTest::newRow("statement") << "a;b" << false;
+        QTest::newRow("index") << "window['x']" << false;
+        QTest::newRow("empty segment") << "a..b" << false;
+        QTest::newRow("leading dot") << ".a" << false;
+        QTest::newRow("trailing dot") << "a." << false;
+        QTest::newRow("leading digit") << "1a" << false;
+        QTest::newRow("space") << "a b" << false;
+        QTest::newRow("trailing newline") << "a\n" << false;
+        QTest::newRow("non-ASCII") << "rückruf" << false;
+    }
+
+    // A callback name reaches a page back end only as a path of identifiers; anything else is
+    // refused at the container, whichever way the answer goes.
+    void callbackNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, valid);
+        QCOMPARE(KxWebViewContainer::isValidCallbackName(name), valid);
+
+        m_host->page()->call(QStringLiteral("named"), QJsonObject{{"callback", name}});
+        m_host->page()->call(QStringLiteral("later"), QJsonObject{{"k", 1}}, name);
+        QCOMPARE(m_api->saved.size(), 1);
+        m_api->publishResult(m_api->saved.first());
+        // A result without a callback name still goes back by the call's id.
+        QCOMPARE(m_host->page()->deliveries().size(), valid ? 2 : name.isEmpty() ? 1 : 0);
+        if (!valid) {
+            QVERIFY(m_runtime->hasLog("WARNING", "KxWebViewContainer",
+                                      "answer not delivered: callback name is not a path of identifiers: "
+                                          + name.left(256)));
+        }
     }
 
     void synchronousAnswer()

@@ -7,6 +7,7 @@
 #include "ktestpipetransport.h"
 
 #include "kvantaservices.h"
+#include "ipc/kvantaservicessafeasyncprocessorfactory.h"
 
 #include <thrift/TApplicationException.h>
 #include <thrift/TOutput.h>
@@ -21,6 +22,8 @@
 
 #include <functional>
 #include <iterator>
+#include <stdexcept>
+#include <string>
 
 using namespace qox::kvanta;
 using apache::thrift::TApplicationException;
@@ -323,6 +326,27 @@ std::shared_ptr<TMemoryBuffer> copyOf(TMemoryBuffer& buffer)
     copy->write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
     return copy;
 }
+
+// A callback-style handler whose export2pdf throws, before answering or after it.
+class KThrowingCobHandler : public KTestKvantaCobHandler
+{
+public:
+    KThrowingCobHandler(std::shared_ptr<KTestKvantaHandler> handler, bool answerFirst)
+        : KTestKvantaCobHandler(std::move(handler))
+        , m_answerFirst(answerFirst)
+    {
+    }
+
+    void export2pdf(std::function<void(const bool& _return)> cob, const int64_t id, const std::string& filePath) override
+    {
+        if (m_answerFirst)
+            cob(true);
+        throw std::runtime_error("cannot export document " + std::to_string(id) + " to " + filePath);
+    }
+
+private:
+    bool m_answerFirst;
+};
 
 } // namespace
 
@@ -767,6 +791,60 @@ private slots:
         QCOMPARE(QString::fromStdString(m_handler->lastCommandline), QStringLiteral("--from-callback"));
         QCOMPARE(channel->messagesSent(), 2);
         QVERIFY(channel->good());
+    }
+
+    void asyncProcessorAnswersAThrowingHandler_data()
+    {
+        QTest::addColumn<bool>("answerFirst");
+        QTest::newRow("throws instead of answering") << false;
+        QTest::newRow("throws after answering") << true;
+    }
+
+    // A handler's exception becomes the call's EXCEPTION reply of kind "unknown", and the next
+    // call on the same input is served; a call already answered is not answered twice.
+    void asyncProcessorAnswersAThrowingHandler()
+    {
+        QFETCH(bool, answerFirst);
+        auto request = std::make_shared<TMemoryBuffer>();
+        kvantaservicesClient sender(std::make_shared<TBinaryProtocol>(std::make_shared<TMemoryBuffer>()),
+                                    std::make_shared<TBinaryProtocol>(request));
+        sender.send_export2pdf(5, "/tmp/a.pdf");
+        sender.send_activeSubWindow(7);
+        const auto handler = std::make_shared<KThrowingCobHandler>(m_handler, answerFirst);
+
+        if (!answerFirst) {
+            // The generated processor lets the exception escape to whoever drives it.
+            kvantaservicesAsyncProcessor generated(handler);
+            QVERIFY_EXCEPTION_THROWN(generated.process([](bool) {}, std::make_shared<TBinaryProtocol>(copyOf(*request)),
+                                                       std::make_shared<TBinaryProtocol>(std::make_shared<TMemoryBuffer>())),
+                                     std::runtime_error);
+        }
+
+        KVantaServicesSafeAsyncProcessorFactory factory(std::make_shared<kvantaservicesCobSvIfSingletonFactory>(handler));
+        const auto processor = factory.getProcessor(TConnectionInfo());
+        auto reply = std::make_shared<TMemoryBuffer>();
+        const auto in = std::make_shared<TBinaryProtocol>(request);
+        const auto out = std::make_shared<TBinaryProtocol>(reply);
+        QList<bool> outcomes;
+        processor->process([&outcomes](bool ok) { outcomes.append(ok); }, in, out);
+        processor->process([&outcomes](bool ok) { outcomes.append(ok); }, in, out);
+        QCOMPARE(outcomes, (QList<bool>{true, true}));
+        QCOMPARE(request->available_read(), 0u);
+
+        kvantaservicesClient reader(std::make_shared<TBinaryProtocol>(reply));
+        if (answerFirst) {
+            QCOMPARE(reader.recv_export2pdf(), true);
+        } else {
+            try {
+                reader.recv_export2pdf();
+                QFAIL("the call succeeded");
+            } catch (const TApplicationException& e) {
+                QCOMPARE(e.getType(), TApplicationException::UNKNOWN);
+                QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("cannot export document 5 to /tmp/a.pdf"));
+            }
+        }
+        QCOMPARE(reader.recv_activeSubWindow(), true);
+        QCOMPARE(reply->available_read(), 0u);
     }
 
     void asyncProcessorRejectsAMessageThatIsNotACall()

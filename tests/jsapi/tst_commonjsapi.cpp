@@ -14,6 +14,7 @@
 #include <vdllite/kxjsapiconstants.h>
 
 #include <QSignalSpy>
+#include <QJsonArray>
 #include <QtTest>
 
 class TstCommonJsApi : public QObject
@@ -156,6 +157,11 @@ private slots:
         QTest::newRow("empty map") << QJsonObject();
         QTest::newRow("empty handler") << QJsonObject{{"handler", ""}};
         QTest::newRow("no handler key") << QJsonObject{{"other", "x"}};
+        QTest::newRow("number") << QJsonObject{{"handler", 5}};
+        QTest::newRow("bool") << QJsonObject{{"handler", true}};
+        QTest::newRow("list") << QJsonObject{{"handler", QJsonArray{"onPush"}}};
+        QTest::newRow("map") << QJsonObject{{"handler", QJsonObject{{"name", "onPush"}}}};
+        QTest::newRow("script, not a name") << QJsonObject{{"handler", "alert(1)"}};
     }
 
     void registrationWithoutHandlerChangesNothing()
@@ -246,6 +252,26 @@ private slots:
     {
         makeApi();
         ApplyResultInfo info{"template", "t1", {{"jsContextJsonIn", "{broken"}}, 0};
+        QVERIFY(QMetaObject::invokeMethod(m_api, "onPublishApplyResult", Q_ARG(ApplyResultInfo, info)));
+        QVERIFY(page()->deliveries().isEmpty());
+        QVERIFY(m_runtime->hasLog("WARNING", "KZembaCommonJsApi", "onPublishApplyResult: saved context unreadable, id t1"));
+    }
+
+    void publishApplyResultWithADeepContextAnswersNobody_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("999 levels") << 999;
+        QTest::newRow("1000 levels") << 1000;
+        QTest::newRow("5000 levels") << 5000;
+    }
+
+    void publishApplyResultWithADeepContextAnswersNobody()
+    {
+        QFETCH(int, depth);
+        makeApi();
+        const QString context = "{\"id\":1,\"method\":\"downloadAndApplyOnlineRes\",\"callback\":\"cb\",\"args\":{\"a\":"
+            + QString(depth - 1, '[') + QString(depth - 1, ']') + "}}";
+        ApplyResultInfo info{"template", "t1", {{"jsContextJsonIn", context}}, 0};
         QVERIFY(QMetaObject::invokeMethod(m_api, "onPublishApplyResult", Q_ARG(ApplyResultInfo, info)));
         QVERIFY(page()->deliveries().isEmpty());
         QVERIFY(m_runtime->hasLog("WARNING", "KZembaCommonJsApi", "onPublishApplyResult: saved context unreadable, id t1"));

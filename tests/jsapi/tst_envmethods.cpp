@@ -397,6 +397,15 @@ private slots:
         QTest::newRow("group not a number") << QJsonObject{{"moduleGroupId", "abc"}} << QString()
                                             << "moduleGroupId is not valid";
         QTest::newRow("group missing") << QJsonObject{{"projectId", 3}} << QString() << "moduleGroupId is not valid";
+        QTest::newRow("group past 32 bits") << QJsonObject{{"moduleGroupId", 4294967303LL}} << QString()
+                                            << "moduleGroupId is not valid";
+        QTest::newRow("group below 32 bits") << QJsonObject{{"moduleGroupId", -4294967303LL}} << QString()
+                                             << "moduleGroupId is not valid";
+        QTest::newRow("group 1e12") << QJsonObject{{"moduleGroupId", 1e12}} << QString() << "moduleGroupId is not valid";
+        QTest::newRow("group text past 32 bits") << QJsonObject{{"moduleGroupId", "4294967303"}} << QString()
+                                                 << "moduleGroupId is not valid";
+        QTest::newRow("project past 32 bits") << QJsonObject{{"projectId", 4294967303LL}, {"moduleGroupId", 12}}
+                                              << QString() << "projectId is not valid";
         QTest::newRow("no core-lite") << QJsonObject{{"moduleGroupId", 12}} << "corelite/present"
                                       << "zembaCoreLite is not valid";
         QTest::newRow("not ready") << QJsonObject{{"moduleGroupId", 12}} << "corelite/fpcReady"

@@ -171,6 +171,8 @@ private slots:
             QCOMPARE(form.queryItemValue("rmsp", QUrl::FullyDecoded), QStringLiteral("pc_rm sp"));
             QCOMPARE(form.queryItemValue("kv"), QStringLiteral("20160113"));
             QVERIFY(form.queryItemValue("sk").isEmpty());
+            // The empty field is sent with its "=", as the service expects it.
+            QVERIFY(sent.body().contains("&sk=&format=json"));
             QCOMPARE(form.queryItemValue("format"), QStringLiteral("json"));
             tokens.append(form.queryItemValue("tk", QUrl::FullyDecoded));
 
@@ -206,6 +208,25 @@ private slots:
         QVERIFY(!content.Parse("{\"data\":\"bm90IGVuY3J5cHRlZA==\"}"));
         QVERIFY(!content.Parse("{\"other\":1}"));
         QVERIFY(!content.Parse("not json"));
+    }
+
+    void parseRefusesHostileAnswers_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("998 levels") << 998;
+        QTest::newRow("999 levels") << 999;
+        QTest::newRow("1000 levels") << 1000;
+        QTest::newRow("5000 levels") << 5000;
+    }
+
+    // A server's answer nested past the reader's limit is no answer; nothing is thrown.
+    void parseRefusesHostileAnswers()
+    {
+        QFETCH(int, depth);
+        KHttpAccessEncryptApiContent content;
+        const QByteArray answer = "{\"data\":\"x\",\"deep\":" + QByteArray(depth - 1, '[') + QByteArray(depth - 1, ']') + "}";
+        QVERIFY(!content.Parse(answer));
+        QVERIFY(content.answerJson().isNull());
     }
 
     void accessTakesTheSessionAlong()

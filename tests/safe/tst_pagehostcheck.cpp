@@ -243,6 +243,87 @@ private slots:
         }
     }
 
+    void neverTrustedNeverCached_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("served");
+        QTest::addColumn<Error>("code");
+        QTest::addColumn<bool>("downloaded");
+        QTest::newRow("no sign") << QByteArray("{\"path\":\"/sign/zemba.txt\"}") << 200 << QByteArray()
+                                 << KZembaPageHostHelper::AppInfoFailed << false;
+        QTest::newRow("empty sign, empty file") << QByteArray("{\"path\":\"/sign/zemba.txt\",\"abstract\":\"\"}") << 200
+                                                << QByteArray() << KZembaPageHostHelper::AppInfoFailed << false;
+        QTest::newRow("empty sign, 204") << QByteArray("{\"path\":\"/sign/zemba.txt\",\"abstract\":\"\"}") << 204
+                                         << QByteArray() << KZembaPageHostHelper::AppInfoFailed << false;
+        QTest::newRow("sign, 204") << QByteArray("{\"path\":\"/sign/zemba.txt\",\"abstract\":\"S\"}") << 204
+                                   << QByteArray() << KZembaPageHostHelper::SignMismatch << true;
+        QTest::newRow("sign on another host")
+            << QByteArray("{\"path\":\"@other.example/sign/zemba.txt\",\"abstract\":\"S\"}") << 200 << QByteArray("S")
+            << KZembaPageHostHelper::AppInfoFailed << false;
+        QTest::newRow("sign on another port")
+            << QByteArray("{\"path\":\":8443/sign/zemba.txt\",\"abstract\":\"S\"}") << 200 << QByteArray("S")
+            << KZembaPageHostHelper::AppInfoFailed << false;
+        QTest::newRow("sign on a host of its own")
+            << QByteArray("{\"path\":\".other.example/sign/zemba.txt\",\"abstract\":\"S\"}") << 200 << QByteArray("S")
+            << KZembaPageHostHelper::AppInfoFailed << false;
+    }
+
+    // A registration without a sign, or one that points the check at another server, proves
+    // nothing: the page is not trusted, nothing is cached, and the next check asks again.
+    void neverTrustedNeverCached()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, status);
+        QFETCH(QByteArray, served);
+        QFETCH(Error, code);
+        QFETCH(bool, downloaded);
+        static int round = 0;
+        const QString appId = QString("app-distrust-%1").arg(++round);
+        registerApp("{\"result\":\"ok\",\"data\":" + data + "}");
+        m_server.setAnswer("/sign/zemba.txt", KTestHttpAnswer(status, served));
+        QCOMPARE(check(appId, pageUrl()), QList<Error>{code});
+        QCOMPARE(m_server.requestCount(), downloaded ? 2 : 1);
+        if (!downloaded) {
+            QVERIFY(m_runtime->hasLog("ERROR", "kzembajsapilite",
+                                      "KZembaPageHostHelper::checkPageHostSignValid registration unusable, appid:" + appId
+                                          + ", url:" + pageUrl() + "."));
+        }
+
+        KxLocalStorage store;
+        QVERIFY(store.init(KZembaPageHostHelper::cacheDatabasePath()));
+        QString value;
+        qint64 time = 0;
+        QVERIFY(!store.webStorageGet(appId, value, time));
+        QCOMPARE(check(appId, pageUrl()), QList<Error>{code});
+        QCOMPARE(registrationRequests(), 2);
+    }
+
+    // The sign URL keeps an IPv6 host in its brackets, and drops the page's port.
+    void ipv6HostReachesItsSignFile()
+    {
+        KTestHttpServer v6;
+        if (!v6.start(QHostAddress(QHostAddress::LocalHostIPv6)))
+            QSKIP("no IPv6 loopback on this machine");
+        KTestPluginControl::instance()->setOption("resnetwork/defaultPort", v6.port());
+        registerApp("{\"result\":\"ok\",\"data\":{\"path\":\"/sign/zemba.txt\",\"abstract\":\"V6\"}}");
+        v6.setAnswer("/sign/zemba.txt", KTestHttpAnswer(200, "V6"));
+        const QString page("http://[::1]:8080/app/index.html");
+        QCOMPARE(check("app-v6", page), QList<Error>{KZembaPageHostHelper::Success});
+        QCOMPARE(v6.requestCount(), 1);
+        QCOMPARE(v6.lastRequest().target(), QStringLiteral("/sign/zemba.txt"));
+        QStringList urls;
+        for (const KTestPluginCall& call : KTestPluginControl::instance()->calls()) {
+            if (call.name == "resnetwork.startDownload")
+                urls += call.args.value(1).toStringList();
+        }
+        QCOMPARE(urls, QStringList{"http://[::1]/sign/zemba.txt"});
+
+        QList<Error> codes;
+        KZembaPageHostHelper::checkPageHostSignValid("app-v6", page, [&codes](Error code) { codes.append(code); });
+        QCOMPARE(codes, QList<Error>{KZembaPageHostHelper::Success}); // cached for the IPv6 host
+    }
+
     void registrationRefused_data()
     {
         QTest::addColumn<QByteArray>("answer");
@@ -282,6 +363,14 @@ private slots:
         QVERIFY(m_runtime->hasLog("ERROR", "kzembajsapilite",
                                   "KZembaPageHostHelper::checkPageHostSignValid download sign error, "
                                   "url:http://127.0.0.1/sign/missing.txt, httpCode:404, error:"
+                                      + QString::number(int(QNetworkReply::ContentNotFoundError)) + "."));
+
+        // A URL that carries "%2F" stays whole in the line.
+        registerApp("{\"result\":\"ok\",\"data\":{\"path\":\"/sign%2Fmissing.txt\",\"abstract\":\"x\"}}");
+        QCOMPARE(check("app-nosign", pageUrl()), QList<Error>{KZembaPageHostHelper::SignDownloadFailed});
+        QVERIFY(m_runtime->hasLog("ERROR", "kzembajsapilite",
+                                  "KZembaPageHostHelper::checkPageHostSignValid download sign error, "
+                                  "url:http://127.0.0.1/sign%2Fmissing.txt, httpCode:404, error:"
                                       + QString::number(int(QNetworkReply::ContentNotFoundError)) + "."));
 
         KTestPluginControl::instance()->setOption("resnetwork/present", false);

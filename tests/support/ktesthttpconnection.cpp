@@ -133,6 +133,7 @@ void KTestHttpConnection::onReadyRead()
     if (!m_socket)
         return;
     const QByteArray data = m_socket->readAll();
+    emit bytesReceived(data);
     if (m_state == State::Closing || m_state == State::Closed)
         return;
     m_buffer.append(data);

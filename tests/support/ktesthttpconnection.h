@@ -39,6 +39,8 @@ public:
 
 signals:
     void requestReceived(const KTestHttpRequest& request);
+    // Every byte the client sent, as it came off the socket.
+    void bytesReceived(const QByteArray& data);
 
 private:
     enum class State

@@ -23,9 +23,9 @@ KTestHttpServer::~KTestHttpServer()
         delete connection;
 }
 
-bool KTestHttpServer::start()
+bool KTestHttpServer::start(const QHostAddress& address)
 {
-    return m_server->isListening() || m_server->listen(QHostAddress::LocalHost, 0);
+    return m_server->isListening() || m_server->listen(address, 0);
 }
 
 void KTestHttpServer::stop()
@@ -47,7 +47,9 @@ quint16 KTestHttpServer::port() const
 QString KTestHttpServer::url(const QString& path) const
 {
     const QString tail = path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(tail);
+    const bool ipv6 = m_server->serverAddress().protocol() == QAbstractSocket::IPv6Protocol;
+    return QStringLiteral("http://%1:%2%3").arg(ipv6 ? QStringLiteral("[::1]") : QStringLiteral("127.0.0.1"),
+                                                QString::number(port()), tail);
 }
 
 void KTestHttpServer::setAnswer(const QString& path, const KTestHttpAnswer& answer)
@@ -92,6 +94,7 @@ KTestHttpRequest KTestHttpServer::lastRequest() const
 void KTestHttpServer::clearRequests()
 {
     m_requests.clear();
+    m_received.clear();
 }
 
 bool KTestHttpServer::waitForRequests(int count, int timeoutMs)
@@ -138,6 +141,8 @@ void KTestHttpServer::onNewConnection()
     m_connections.removeAll(nullptr);
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         auto* connection = new KTestHttpConnection(socket, ++m_accepted, this);
+        connect(connection, &KTestHttpConnection::bytesReceived, this,
+                [this](const QByteArray& data) { m_received.append(data); });
         connect(connection, &KTestHttpConnection::requestReceived, this,
                 [this, connection](const KTestHttpRequest& request) { onRequest(connection, request); });
         m_connections.append(connection);

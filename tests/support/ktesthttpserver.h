@@ -4,7 +4,9 @@
 #include "ktesthttpanswer.h"
 #include "ktesthttprequest.h"
 
+#include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -26,13 +28,15 @@ public:
     explicit KTestHttpServer(QObject* parent = nullptr);
     ~KTestHttpServer() override;
 
-    // Starts listening; true when the server listens (also when it already did).
-    bool start();
+    // Starts listening on `address` (the IPv4 loopback unless told otherwise); true when the
+    // server listens (also when it already did).
+    bool start(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
     // Stops listening and drops every open connection.
     void stop();
     bool isListening() const;
     quint16 port() const;
-    // "http://127.0.0.1:PORT" followed by `path` (a '/' is put in front when missing).
+    // "http://127.0.0.1:PORT" (or "http://[::1]:PORT" on the IPv6 loopback) followed by `path`
+    // (a '/' is put in front when missing).
     QString url(const QString& path = QStringLiteral("/")) const;
 
     // Scripts the answer for `path`, which may carry a query: a request whose path and query
@@ -47,6 +51,10 @@ public:
     QList<KTestHttpRequest> requests() const { return m_requests; }
     int requestCount() const { return m_requests.size(); }
     KTestHttpRequest lastRequest() const;
+    // Every byte that clients sent, all connections in the order it arrived: what a request
+    // looked like on the wire, before any parsing.
+    QByteArray receivedBytes() const { return m_received; }
+    // Forgets the requests and the received bytes.
     void clearRequests();
     // Runs the event loop until `count` requests have been recorded in all, or times out.
     bool waitForRequests(int count, int timeoutMs = 5000);
@@ -75,6 +83,7 @@ private:
     QHash<QString, KTestHttpAnswer> m_answers;
     KTestHttpAnswer m_defaultAnswer;
     QList<KTestHttpRequest> m_requests;
+    QByteArray m_received;
     QList<QPointer<KTestHttpConnection>> m_connections;
     int m_accepted = 0;
 };

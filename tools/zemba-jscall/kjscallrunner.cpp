@@ -2,6 +2,8 @@
 
 #include "jsapi/kzembacommonjsapi.h"
 
+#include <vdllite/jsonhelper.h>
+
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -55,13 +57,14 @@ void KJsCallRunner::fail(const QString& message)
 
 bool KJsCallRunner::runLine(const QString& line)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+    // A line wraps the page's arguments in a command object of its own.
+    Json::Value parsed;
+    if (!JsonHelper::parseUntrusted(line, parsed, nullptr, JsonHelper::kMaxDepth + JsonHelper::kEnvelopeDepth)
+        || !parsed.isObject()) {
         fail(QStringLiteral("not a JSON object"));
         return true;
     }
-    const QJsonObject command = doc.object();
+    const QJsonObject command = JsonHelper::jsonValueToQJsonValue(parsed).toObject();
 
     if (command.contains(QStringLiteral("call"))) {
         const QString name = command.value(QStringLiteral("call")).toString();
