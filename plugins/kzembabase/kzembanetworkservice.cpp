@@ -9,6 +9,8 @@
 #include <vanta/kvantapluginchecker.h>
 #include <vdllite/kxloggerlite.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -302,6 +304,8 @@ void KZembaNetworkService::preparePlugin(const QString& name, const PluginReadyH
         },
         [download, name, onReady](const KZembaFileDownload::Failure& failure) {
             download->deleteLater();
+            // The plug-in's folder was made for the download; an empty one must not look installed.
+            QDir().rmdir(QFileInfo(KVantaPluginChecker::addonLibraryPath(name)).absolutePath());
             KxLoggerLite::writeWarning(kLogModule, QStringLiteral("installing plugin %1 failed: %2")
                                                        .arg(name, failure.description));
             if (onReady)

@@ -52,8 +52,10 @@ void KZembaUserInfoService::registerModule(const KZembaUserInfoRegistration& reg
 
 QString KZembaUserInfoService::queryUrl(const QString& moduleName) const
 {
+    // The store's own account endpoint follows the domain configured now; another URL a module
+    // registered is its own.
     const QString registered = m_registered.value(moduleName).queryUrls.value(0);
-    if (!registered.isEmpty() && registered != accountInfoPath())
+    if (!registered.isEmpty() && !QUrl(registered).path().endsWith(accountInfoPath()))
         return registered;
     const QString domain = KDomainMgr().getDomainUrl(QStringLiteral("zembaapiqox"));
     return domain.isEmpty() ? QString() : domain + accountInfoPath();

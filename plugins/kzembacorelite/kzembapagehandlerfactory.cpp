@@ -21,14 +21,21 @@ namespace {
 
 using Method = KZembaPageHandler::Method;
 
+// Pages get "" for a text nobody set, never null.
+QString text(const QVariant& value)
+{
+    const QString string = value.toString();
+    return string.isNull() ? QStringLiteral("") : string;
+}
+
 Method payEnv(KZembaAccount* account)
 {
     const QPointer<KZembaAccount> guard(account);
     return [guard](KZembaPageHandler&, KxWebViewJSContext& context) {
         KZembaPageHandler::ok(context, QVariantMap{
                                            {QStringLiteral("active"), guard && guard->isActive()},
-                                           {QStringLiteral("payUrl"), KDomainMgr().getDomainUrl(QStringLiteral("zembapay"))},
-                                           {QStringLiteral("source"), krt::KRuntimeConfig::value(QStringLiteral("payment/source")).toString()},
+                                           {QStringLiteral("payUrl"), text(KDomainMgr().getDomainUrl(QStringLiteral("zembapay")))},
+                                           {QStringLiteral("source"), text(krt::KRuntimeConfig::value(QStringLiteral("payment/source")))},
                                        });
     };
 }
@@ -106,8 +113,8 @@ Method accountState(KZembaAccount* account)
     return [guard](KZembaPageHandler&, KxWebViewJSContext& context) {
         const QVariantMap profile = guard ? guard->profile() : QVariantMap();
         KZembaPageHandler::ok(context, QVariantMap{{QStringLiteral("active"), guard && guard->isActive()},
-                                                   {QStringLiteral("userid"), profile.value(QStringLiteral("userid"))},
-                                                   {QStringLiteral("nickname"), profile.value(QStringLiteral("nickname"))}});
+                                                   {QStringLiteral("userid"), text(profile.value(QStringLiteral("userid")))},
+                                                   {QStringLiteral("nickname"), text(profile.value(QStringLiteral("nickname")))}});
     };
 }
 
@@ -116,9 +123,9 @@ Method profile(KZembaAccount* account)
     const QPointer<KZembaAccount> guard(account);
     return [guard](KZembaPageHandler&, KxWebViewJSContext& context) {
         const QVariantMap profile = guard ? guard->profile() : QVariantMap();
-        KZembaPageHandler::ok(context, QVariantMap{{QStringLiteral("userid"), profile.value(QStringLiteral("userid"))},
-                                                   {QStringLiteral("nickname"), profile.value(QStringLiteral("nickname"))},
-                                                   {QStringLiteral("avatar"), profile.value(QStringLiteral("avatar"))}});
+        KZembaPageHandler::ok(context, QVariantMap{{QStringLiteral("userid"), text(profile.value(QStringLiteral("userid")))},
+                                                   {QStringLiteral("nickname"), text(profile.value(QStringLiteral("nickname")))},
+                                                   {QStringLiteral("avatar"), text(profile.value(QStringLiteral("avatar")))}});
     };
 }
 
