@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTimer>
 
@@ -167,4 +168,27 @@ void KZembaFileDownload::fail(int errorCode, const QString& description)
     stop();
     if (m_onFail)
         m_onFail(failure);
+}
+
+kzembaresnetwork::DownloadFailInfo KZembaFileDownload::Failure::toDownloadFailInfo() const
+{
+    kzembaresnetwork::DownloadFailInfo info;
+    info.errorCode = errorCode;
+    info.httpStatusCode = httpStatusCode;
+    info.description = description;
+    info.url = url;
+    info.bMd5Err = md5Error;
+    info.errorMsg = description;
+    info.content = content;
+    return info;
+}
+
+QString KZembaFileDownload::safeFileName(const QString& text, const QString& fallback)
+{
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
+    QString name = text;
+    name.replace(unsafe, QStringLiteral("_"));
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    return name.isEmpty() ? fallback : name.left(128);
 }

@@ -1,6 +1,8 @@
 #ifndef KZEMBA_PLUGINS_KZEMBAFILEDOWNLOAD_H
 #define KZEMBA_PLUGINS_KZEMBAFILEDOWNLOAD_H
 
+#include "interfaces/kzembaresdownloadtypes.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QObject>
@@ -46,7 +48,13 @@ public:
         QString url;
         bool md5Error = false;
         QByteArray content; // the start of an error answer's body
+
+        kzembaresnetwork::DownloadFailInfo toDownloadFailInfo() const;
     };
+
+    // A file or folder name made of harmless characters only, from the end of a URL or an id;
+    // `fallback` when nothing is left.
+    static QString safeFileName(const QString& text, const QString& fallback);
 
     using ProgressHandler = std::function<void(qint64 received, qint64 total)>;
     using SuccessHandler = std::function<void()>;

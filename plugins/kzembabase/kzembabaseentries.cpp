@@ -1,5 +1,5 @@
-// Entries of the base plug-in "kzembabase". Each service is made on first use and
-// belongs to the application object, so that its network objects go before Qt does.
+// Entries of the base plug-in "kzembabase".
+#include "kzembaapplicationservice.h"
 #include "kzembabaseencoder.h"
 #include "kzembabatchdownloadservice.h"
 #include "kzembanetworkservice.h"
@@ -7,38 +7,21 @@
 
 #include "interfaces/kzembapluginexport.h"
 
-#include <QCoreApplication>
-#include <QPointer>
-
-namespace {
-
-template <typename Service>
-Service* applicationService()
-{
-    static QPointer<Service> service;
-    if (!service && QCoreApplication::instance())
-        service = new Service(QCoreApplication::instance());
-    return service;
-}
-
-} // namespace
-
 KZEMBA_PLUGIN_ENTRY IKZembaNetWork* GetZembaNetWork()
 {
-    return applicationService<KZembaNetworkService>();
+    return kzembaApplicationService<KZembaNetworkService>();
 }
 
 KZEMBA_PLUGIN_ENTRY IKZembaBatchDownload* GetZembaBatchDownload()
 {
-    return applicationService<KZembaBatchDownloadService>();
+    return kzembaApplicationService<KZembaBatchDownloadService>();
 }
 
 KZEMBA_PLUGIN_ENTRY IKZembaUserInfo* GetZembaUserInfo()
 {
-    static QPointer<KZembaUserInfoService> service;
-    if (!service && QCoreApplication::instance())
-        service = new KZembaUserInfoService(applicationService<KZembaNetworkService>(), QCoreApplication::instance());
-    return service;
+    return kzembaApplicationService<KZembaUserInfoService>([](QObject* parent) {
+        return new KZembaUserInfoService(kzembaApplicationService<KZembaNetworkService>(), parent);
+    });
 }
 
 KZEMBA_PLUGIN_ENTRY IKZembaBase* GetZembaBase()

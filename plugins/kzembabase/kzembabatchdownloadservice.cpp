@@ -8,23 +8,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
 
 constexpr int kDefaultTimeoutMs = 30000;
-
-// A file or folder name made of harmless characters only.
-QString safeName(const QString& text, const QString& fallback)
-{
-    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
-    QString name = text;
-    name.replace(unsafe, QStringLiteral("_"));
-    while (name.startsWith(QLatin1Char('.')))
-        name.remove(0, 1);
-    return name.isEmpty() ? fallback : name.left(128);
-}
 
 bool isInside(const QString& path, const QString& folder)
 {
@@ -51,8 +39,8 @@ QString KZembaBatchDownloadService::downloadFolder()
 
 QString KZembaBatchDownloadService::defaultSavePath(const QString& batchId, const QUrl& url)
 {
-    return downloadFolder() + QLatin1Char('/') + safeName(batchId, QStringLiteral("batch")) + QLatin1Char('/')
-        + safeName(QFileInfo(url.path()).fileName(), QStringLiteral("download"));
+    return downloadFolder() + QLatin1Char('/') + KZembaFileDownload::safeFileName(batchId, QStringLiteral("batch")) + QLatin1Char('/')
+        + KZembaFileDownload::safeFileName(QFileInfo(url.path()).fileName(), QStringLiteral("download"));
 }
 
 void KZembaBatchDownloadService::startDownload(const QString& id, const QString&,
@@ -112,15 +100,7 @@ void KZembaBatchDownloadService::startItem(const QString& id)
         [this, id](qint64 received, qint64 total) { onItemProgress(id, received, total); },
         [this, id, download](const KZembaFileDownload::Failure& failure) {
             download->deleteLater();
-            DownloadFailInfo info;
-            info.errorCode = failure.errorCode;
-            info.httpStatusCode = failure.httpStatusCode;
-            info.description = failure.description;
-            info.url = failure.url;
-            info.bMd5Err = failure.md5Error;
-            info.errorMsg = failure.description;
-            info.content = failure.content;
-            onItemFailed(id, info);
+            onItemFailed(id, failure.toDownloadFailInfo());
         });
 }
 

@@ -1,5 +1,8 @@
 #include "kzembaresourcehandler.h"
 
+#include "kzembafiledownload.h"
+#include "kzembahttpheaders.h"
+
 #include <krt/krt.h>
 #include <vdllite/jsonhelper.h>
 #include <vdllite/kxloggerlite.h>
@@ -20,14 +23,8 @@ const QString kRecordName = QStringLiteral("resource.json");
 
 QString fileNameOf(const QUrl& url, int index)
 {
-    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
-    QString name = QFileInfo(url.path()).fileName();
-    name.replace(unsafe, QStringLiteral("_"));
-    while (name.startsWith(QLatin1Char('.')))
-        name.remove(0, 1);
-    if (name.isEmpty() || name == kRecordName)
-        name = QStringLiteral("file%1").arg(index);
-    return name.left(128);
+    const QString name = KZembaFileDownload::safeFileName(QFileInfo(url.path()).fileName(), QString());
+    return name.isEmpty() || name == kRecordName ? QStringLiteral("file%1").arg(index) : name;
 }
 
 } // namespace
@@ -95,10 +92,8 @@ QString KZembaResourceHandler::validateResource(const ResourceInfo& info)
     const QStringList urls = urlsOf(info);
     if (urls.isEmpty())
         return QStringLiteral("no download url");
-    for (const QString& text : urls) {
-        const QUrl url(text);
-        const QString scheme = url.scheme().toLower();
-        if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    for (const QString& url : urls) {
+        if (!kzembahttp::isHttpUrl(QUrl(url)))
             return QStringLiteral("invalid download url");
     }
     return QString();

@@ -95,15 +95,7 @@ void KZembaResNetworkService::startUrl(const QString& id)
             }
             const kzembaresnetwork::FailHandler onFail = job->onFail;
             m_jobs.erase(job);
-            kzembaresnetwork::DownloadFailInfo info;
-            info.errorCode = failure.errorCode;
-            info.httpStatusCode = failure.httpStatusCode;
-            info.description = failure.description;
-            info.url = failure.url;
-            info.bMd5Err = failure.md5Error;
-            info.errorMsg = failure.description;
-            info.content = failure.content;
             if (onFail)
-                onFail(id, info);
+                onFail(id, failure.toDownloadFailInfo());
         });
 }
