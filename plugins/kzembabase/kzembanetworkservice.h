@@ -9,10 +9,7 @@
 
 #include <memory>
 
-class KZembaEventStreamParser;
 class QNetworkAccessManager;
-class QNetworkReply;
-class QTimer;
 
 /// The base plug-in's network service. `request` is a GET whose one handler is
 /// called once. `openStream` POSTs and reads the answer as an event stream; the
@@ -29,7 +26,8 @@ class KZembaNetworkService : public QObject, public IKZembaNetWork
 {
     Q_OBJECT
 public:
-    // Delivered as the session's last map when the reader lags too far behind.
+    // Events a session keeps for a reader that is not there yet, at most (as text bytes). Beyond
+    // that, or for one event larger than the parser's bound, the stream ends with error 99.
     static constexpr qsizetype kMaxWaitingBytes = qsizetype(256) * 1024 * 1024;
 
     explicit KZembaNetworkService(QObject* parent = nullptr);

@@ -98,7 +98,7 @@ private slots:
         const QString session = open("/s");
         QVERIFY(!session.isEmpty());
         page()->call("sseRead", QJsonObject{{"session_id", session}, {"callback", "onEvent"}});
-        QVERIFY(m_host->waitForDeliveries("onEvent", events.size() + 1));
+        QVERIFY(m_host->waitForDeliveries("onEvent", events.size() + 1, 10000));
 
         const QList<QJsonObject> got = received();
         QCOMPARE(got.size(), events.size() + 1);
@@ -159,11 +159,11 @@ private slots:
         m_server.setAnswer("/drop", KTestHttpAnswer::eventStream({"data: whole\n\n", "data: half of a li"}, 10, true));
         const QString session = open("/drop");
         page()->call("sseRead", QJsonObject{{"session_id", session}, {"callback", "onEvent"}});
-        QVERIFY(m_host->waitForDeliveries("onEvent", 1));
+        QVERIFY(m_host->waitForDeliveries("onEvent", 1, 10000));
         QTRY_COMPARE(m_server.openStreamCount(), 1);
         QTest::qWait(50); // the second chunk is on its way
         m_server.dropConnections();
-        QVERIFY(m_host->waitForDeliveries("onEvent", 2));
+        QVERIFY(m_host->waitForDeliveries("onEvent", 2, 10000));
         QTest::qWait(50);
         const QList<QJsonObject> got = received();
         QCOMPARE(got.size(), 2);
@@ -177,9 +177,10 @@ private slots:
         m_server.setAnswer("/late", KTestHttpAnswer::eventStream({"data: 1\n\n", "data: 2\n\n"}));
         const QString session = open("/late");
         QVERIFY(m_server.waitForRequests(1));
-        QTest::qWait(200); // the whole stream has arrived before anyone reads
+        QTest::qWait(200); // the stream arrives before anyone reads
         QVERIFY(page()->deliveries().isEmpty());
         page()->call("sseRead", QJsonObject{{"session_id", session}, {"callback", "late"}});
+        QVERIFY(m_host->waitForDeliveries("late", 3, 10000));
         const QList<QJsonObject> got = received("late");
         QCOMPARE(got.size(), 3);
         QCOMPARE(got.at(0), eventOf(session, "1"));
