@@ -146,6 +146,20 @@ private slots:
         QVERIFY(m_runtime->hasLog("INFO", "kzembajsapilite", QStringLiteral("resId picturep1, errorInfo errorCode: %1, httpStatusCode: %2, description: %3, url : %4, bMd5Err 0, bUnzipErr 0, errorMsg: %3, content: %5").arg(error.value("errorCode").toInt()).arg(status).arg(error.value("description").toString().section(" url: ", 0, 0), m_server.url("/files/pic.png"), status == 503 ? "busy" : "")));
     }
 
+    void cancelStopsTheDownload()
+    {
+        const QByteArray content = body(64 * 1024);
+        m_server.setAnswer("/files/slow.png", KTestHttpAnswer(200, content).setChunks({content.left(1000), content.mid(1000)}, 500));
+        page()->call("insertOnlineResource", QJsonObject{{"resType", "picture"},
+                                                         {"resInfo", QJsonObject{{"id", "slow"}, {"url", m_server.url("/files/slow.png")}}}});
+        QVERIFY(m_server.waitForRequests(1));
+        m_api->cancelDownload("pictureslow");
+        QTest::qWait(1000);
+        QVERIFY(page()->deliveriesTo("onDownloadSuccess").isEmpty());
+        QVERIFY(page()->deliveriesTo("onDownloadError").isEmpty());
+        QCOMPARE(zembaFiles(), QStringList());
+    }
+
     void wrongChecksumIsAFailure()
     {
         m_server.setAnswer("/files/f.ttf", KTestHttpAnswer(200, "font bytes"));
