@@ -5,6 +5,7 @@
 #include "kjscallrunner.h"
 
 #include <krt/kcoreapplication.h>
+#include <krt/kpluginconfig.h>
 #include <krt/kruntimeconfig.h>
 #include <vdllite/kxheadlesspage.h>
 #include <vdllite/kxwebviewcontainer.h>
@@ -30,14 +31,18 @@ int main(int argc, char** argv)
                                            QStringLiteral("dir"));
     const QCommandLineOption apiOption(QStringLiteral("api"), QStringLiteral("JS API object to host: common."),
                                        QStringLiteral("name"), QStringLiteral("common"));
+    const QCommandLineOption noPluginsOption(QStringLiteral("no-plugins"),
+                                             QStringLiteral("Run without any store plug-in, even those that ship with the library."));
     parser.addOption(runtimeOption);
     parser.addOption(apiOption);
+    parser.addOption(noPluginsOption);
     parser.addPositionalArgument(QStringLiteral("script"), QStringLiteral("Script file; standard input when absent or \"-\"."));
     parser.process(app);
 
     QTextStream err(stderr);
     if (parser.isSet(runtimeOption))
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
+    kpluginconfig::setPluginsDisabled(parser.isSet(noPluginsOption));
     if (parser.value(apiOption) != QLatin1String("common")) {
         err << "unknown --api " << parser.value(apiOption) << '\n';
         return 2;
