@@ -54,8 +54,6 @@ void KxWebViewContainer::setPage(KxWebViewPage* page)
     connect(page, &KxWebViewPage::keyboardEvent, this, &KxWebViewContainer::keyboardEvent);
     connect(page, &KxWebViewPage::mouseMoved, this, &KxWebViewContainer::viewMouseMove);
     connect(page, &KxWebViewPage::leftButtonReleased, this, &KxWebViewContainer::viewLeftButtonReleased);
-    if (QWidget* view = page->view())
-        layout()->addWidget(view);
 }
 
 void KxWebViewContainer::setJsApiObject(KxWebViewAsynJSObject* object)
@@ -140,16 +138,17 @@ void KxWebViewContainer::createBrowser(const QString& url, KxWebViewLinkClickPol
                                        KxWebViewCustomHeaderPolicy headerPolicy, const QNetworkProxy& proxy,
                                        const QString& cachePath, const QString& cookiePath)
 {
-    m_browserOptions.url = url;
-    m_browserOptions.linkPolicy = linkPolicy;
-    m_browserOptions.headerPolicy = headerPolicy;
-    m_browserOptions.proxy = proxy;
-    m_browserOptions.cachePath = cachePath;
-    m_browserOptions.cookiePath = cookiePath;
     if (!m_page)
         return;
-    m_page->createBrowser(m_browserOptions);
-    // A view made by the back end only now joins the container's layout.
+    KxBrowserOptions options;
+    options.url = url;
+    options.linkPolicy = linkPolicy;
+    options.headerPolicy = headerPolicy;
+    options.proxy = proxy;
+    options.cachePath = cachePath;
+    options.cookiePath = cookiePath;
+    m_page->createBrowser(options);
+    // A back end makes its view when it creates its browser; the view fills the container.
     if (QWidget* view = m_page->view(); view && layout()->indexOf(view) < 0)
         layout()->addWidget(view);
 }

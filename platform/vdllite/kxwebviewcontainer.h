@@ -58,7 +58,6 @@ public:
                        KxWebViewCustomHeaderPolicy headerPolicy, const QNetworkProxy& proxy,
                        const QString& cachePath, const QString& cookiePath);
     bool hasBrowser() const;
-    KxBrowserOptions browserOptions() const { return m_browserOptions; }
     // This container once its browser exists, else null.
     QWidget* viewWidget() const;
     QString getCurrentErrorMessage() const;
@@ -97,7 +96,6 @@ private:
     QPointer<KxWebViewPage> m_page;
     QPointer<KxWebViewAsynJSObject> m_jsApiObject;
     qint64 m_lastCallId = 0;
-    KxBrowserOptions m_browserOptions;
 };
 
 #endif

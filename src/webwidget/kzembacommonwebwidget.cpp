@@ -13,7 +13,6 @@
 #include <krt/kdomainmgr.h>
 #include <krt/kpluginconfig.h>
 #include <krt/krt.h>
-#include <krt/kruntimeconfig.h>
 #include <ui/kliteskeletonwaitingwidgetbase.h>
 #include <ui/kskin.h>
 #include <vdllite/jsonhelper.h>
@@ -33,7 +32,6 @@
 #include <QJsonObject>
 #include <QNetworkCookie>
 #include <QStackedLayout>
-#include <QTimer>
 
 namespace {
 const char kModule[] = "KZembaCommonWebWidget";

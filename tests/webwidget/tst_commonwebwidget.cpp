@@ -24,7 +24,14 @@
 
 namespace {
 const QString kMainUrl = QStringLiteral("http://127.0.0.1:9/store/index.html");
+
+QString outputFolder()
+{
+    const QString folder = qEnvironmentVariable("KZEMBA_TEST_OUTPUT", QDir::currentPath());
+    QDir().mkpath(folder);
+    return folder;
 }
+} // namespace
 
 class TstCommonWebWidget : public QObject
 {
@@ -133,6 +140,29 @@ private slots:
         QVERIFY(m_widget->profiler().createDone != 0);
         QVERIFY(m_widget->profiler().loadDone != 0);
         QVERIFY(hasWidgetLog("init appid: app1, url: " + kMainUrl));
+    }
+
+    void waitingWidgetIsPaintedUntilThePageShows()
+    {
+        makeWidget();
+        m_widget->show();
+        const QImage waiting = m_widget->grab().toImage();
+        waiting.save(outputFolder() + "/webwidget-waiting.png");
+        // The ring of spokes sits in the middle of a white page.
+        QCOMPARE(waiting.pixelColor(2, 2), QColor(Qt::white));
+        int spokePixels = 0;
+        for (int y = waiting.height() / 2 - 20; y < waiting.height() / 2 + 20; ++y) {
+            for (int x = waiting.width() / 2 - 20; x < waiting.width() / 2 + 20; ++x) {
+                const QColor color = waiting.pixelColor(x, y);
+                spokePixels += color.blue() > color.red() + 40;
+            }
+        }
+        QVERIFY(spokePixels > 20);
+        QVERIFY(static_cast<KCefCacheLoadingWidget*>(m_widget->waitingWidget())->isAnimating());
+
+        m_widget->showWebWidget();
+        QVERIFY(!static_cast<KCefCacheLoadingWidget*>(m_widget->waitingWidget())->isAnimating());
+        QCOMPARE(currentWidget(), m_widget->container());
     }
 
     void callbacksWaitForThePage_data()
