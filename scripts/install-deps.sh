@@ -5,6 +5,8 @@ set -eu
 packages="cmake g++ make pkg-config qtbase5-dev libqt5sql5-sqlite libjsoncpp-dev libthrift-dev thrift-compiler
 libboost-dev libssl-dev zlib1g-dev
 libzip-dev python3 libqt5svg5-dev"
+# The browser page (QtWebEngine, QWebChannel) and the display its tests run on.
+packages="$packages qtwebengine5-dev libqt5webchannel5-dev xvfb xauth"
 
 missing=""
 for pkg in $packages; do

@@ -8,6 +8,7 @@
 #include "kxwebviewjscontext.h"
 
 #include <QRegularExpression>
+#include <QVBoxLayout>
 
 namespace {
 const char kModule[] = "KxWebViewContainer";
@@ -19,11 +20,22 @@ void refuseCallbackName(const QString& name)
                                QStringLiteral("answer not delivered: callback name is not a path of identifiers: %1")
                                    .arg(name.left(kMaxCallbackNameLength)));
 }
+
+KxWebViewContainer::PageFactory& pageFactory()
+{
+    static KxWebViewContainer::PageFactory factory;
+    return factory;
+}
 } // namespace
 
 KxWebViewContainer::KxWebViewContainer(QWidget* parent, KxWebViewPage* page)
     : QWidget(parent)
 {
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    if (!page && pageFactory())
+        page = pageFactory()();
     setPage(page ? page : new KxHeadlessPage(this));
 }
 
@@ -44,6 +56,13 @@ void KxWebViewContainer::setPage(KxWebViewPage* page)
         return;
     page->setParent(this);
     connect(page, &KxWebViewPage::loadFinished, this, &KxWebViewContainer::loadFinished);
+    connect(page, &KxWebViewPage::browserCreated, this, &KxWebViewContainer::browserCreated);
+    connect(page, &KxWebViewPage::loadFinishedWithCode, this, &KxWebViewContainer::loadFinishedWithCode);
+    connect(page, &KxWebViewPage::renderProcessTerminated, this, &KxWebViewContainer::renderProcessTerminated);
+    connect(page, &KxWebViewPage::browserException, this, &KxWebViewContainer::browserException);
+    connect(page, &KxWebViewPage::keyboardEvent, this, &KxWebViewContainer::keyboardEvent);
+    connect(page, &KxWebViewPage::mouseMoved, this, &KxWebViewContainer::viewMouseMove);
+    connect(page, &KxWebViewPage::leftButtonReleased, this, &KxWebViewContainer::viewLeftButtonReleased);
 }
 
 void KxWebViewContainer::setJsApiObject(KxWebViewAsynJSObject* object)
@@ -135,4 +154,71 @@ void KxWebViewContainer::deliverResult(const KxWebViewJSContext& context)
     }
     if (m_page)
         m_page->deliverResult(context, JsonHelper::jsonValueToString(context.result()));
+}
+
+void KxWebViewContainer::setPageFactory(const PageFactory& factory)
+{
+    pageFactory() = factory;
+}
+
+void KxWebViewContainer::createBrowser(const QString& url, KxWebViewLinkClickPolicy linkPolicy,
+                                       KxWebViewCustomHeaderPolicy headerPolicy, const QNetworkProxy& proxy,
+                                       const QString& cachePath, const QString& cookiePath)
+{
+    if (!m_page)
+        return;
+    KxBrowserOptions options;
+    options.url = url;
+    options.linkPolicy = linkPolicy;
+    options.headerPolicy = headerPolicy;
+    options.proxy = proxy;
+    options.cachePath = cachePath;
+    options.cookiePath = cookiePath;
+    m_page->createBrowser(options);
+    // A back end makes its view when it creates its browser; the view fills the container.
+    if (QWidget* view = m_page->view(); view && layout()->indexOf(view) < 0)
+        layout()->addWidget(view);
+}
+
+bool KxWebViewContainer::hasBrowser() const
+{
+    return m_page && m_page->hasBrowser();
+}
+
+QWidget* KxWebViewContainer::viewWidget() const
+{
+    return hasBrowser() ? const_cast<KxWebViewContainer*>(this) : nullptr;
+}
+
+QString KxWebViewContainer::getCurrentErrorMessage() const
+{
+    return m_page ? m_page->errorMessage() : QString();
+}
+
+void KxWebViewContainer::setCookie(const QString& domainUrl, const QNetworkCookie& cookie, const KxCookieCallback& done)
+{
+    const QUrl url(domainUrl);
+    if (!m_page || !url.isValid() || url.host().isEmpty() || cookie.name().isEmpty()) {
+        if (done)
+            done(false);
+        return;
+    }
+    m_page->setCookie(url, cookie, done);
+}
+
+void KxWebViewContainer::deleteCookie(const QString& domainUrl, const QString& name, const KxCookieCallback& done)
+{
+    const QUrl url(domainUrl);
+    if (!m_page || !url.isValid() || url.host().isEmpty() || name.isEmpty()) {
+        if (done)
+            done(false);
+        return;
+    }
+    m_page->deleteCookie(url, name, done);
+}
+
+void KxWebViewContainer::injectProperties(const QString& objectName, const QVariantMap& properties)
+{
+    if (m_page && !objectName.isEmpty() && !properties.isEmpty())
+        m_page->injectProperties(objectName, properties);
 }

@@ -87,6 +87,31 @@ private slots:
         QVERIFY(m_runtime->hasLog("WARNING", "KxWebViewContainer", "no such method: echo(KxWebViewJSContext&)"));
     }
 
+    void browserEventsAreScriptable()
+    {
+        const Run result = run("{\"createBrowser\": \"http://127.0.0.1:9/store\", \"outcome\": {\"code\": 302}}\n"
+                               "{\"wait\": 20}\n"
+                               "{\"load\": \"http://127.0.0.1:9/gone\", "
+                               "\"outcome\": {\"ok\": false, \"message\": \"net::ERR_FAILED\"}}\n"
+                               "{\"wait\": 20}\n"
+                               "{\"httpCode\": 404, \"url\": \"http://127.0.0.1:9/app.js\"}\n"
+                               "{\"renderProcessEnded\": 2}\n"
+                               "{\"browserException\": 5}\n"
+                               "{\"scriptReady\": true}\n");
+        QCOMPARE(result.exitCode, 0);
+        const QList<QJsonObject> expected{
+            {{"event", "browserCreated"}},
+            {{"event", "loadFinishedWithCode"}, {"url", "http://127.0.0.1:9/store"}, {"code", 302}},
+            {{"event", "loadFinished"}, {"ok", true}, {"url", "http://127.0.0.1:9/store"}, {"message", ""}},
+            {{"event", "loadFinished"}, {"ok", false}, {"url", "http://127.0.0.1:9/gone"}, {"message", "net::ERR_FAILED"}},
+            {{"event", "loadFinishedWithCode"}, {"url", "http://127.0.0.1:9/app.js"}, {"code", 404}},
+            {{"event", "renderProcessTerminated"}, {"status", 2}},
+            {{"event", "browserException"}, {"code", 5}},
+            {{"call", "onScriptReady"}, {"answer", QJsonValue::Null}},
+        };
+        QCOMPARE(result.lines, expected);
+    }
+
     void unknownApiIsRefused()
     {
         const Run result = run("", {"--api", "nonsense"});

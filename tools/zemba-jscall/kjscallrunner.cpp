@@ -3,6 +3,7 @@
 #include "jsapi/kzembacommonjsapi.h"
 
 #include <vdllite/jsonhelper.h>
+#include <vdllite/kxwebviewcontainer.h>
 
 #include <QJsonDocument>
 #include <QTextStream>
@@ -22,6 +23,27 @@ KJsCallRunner::KJsCallRunner(KxHeadlessPage* page, KZembaCommonJsApi* api, QText
         resume();
     });
     connect(page, &KxHeadlessPage::delivered, this, &KJsCallRunner::onDelivered);
+    // What the page reports as a browser is written as it happens.
+    connect(page, &KxWebViewPage::browserCreated, this,
+            [this]() { write(QJsonObject{{QStringLiteral("event"), QStringLiteral("browserCreated")}}); });
+    connect(page, &KxWebViewPage::loadFinished, this, [this](bool ok) {
+        write(QJsonObject{{QStringLiteral("event"), QStringLiteral("loadFinished")},
+                          {QStringLiteral("ok"), ok},
+                          {QStringLiteral("url"), m_page ? m_page->url().toString() : QString()},
+                          {QStringLiteral("message"), m_page ? m_page->errorMessage() : QString()}});
+    });
+    connect(page, &KxWebViewPage::loadFinishedWithCode, this, [this](const QUrl& url, int code) {
+        write(QJsonObject{{QStringLiteral("event"), QStringLiteral("loadFinishedWithCode")},
+                          {QStringLiteral("url"), url.toString()},
+                          {QStringLiteral("code"), code}});
+    });
+    connect(page, &KxWebViewPage::renderProcessTerminated, this, [this](int status) {
+        write(QJsonObject{{QStringLiteral("event"), QStringLiteral("renderProcessTerminated")},
+                          {QStringLiteral("status"), status}});
+    });
+    connect(page, &KxWebViewPage::browserException, this, [this](int code) {
+        write(QJsonObject{{QStringLiteral("event"), QStringLiteral("browserException")}, {QStringLiteral("code"), code}});
+    });
 }
 
 void KJsCallRunner::start(const QStringList& lines)
@@ -124,8 +146,57 @@ bool KJsCallRunner::runLine(const QString& line)
         return false;
     }
 
+    if (runBrowserLine(command))
+        return true;
+
     fail(QStringLiteral("unknown command"));
     return true;
+}
+
+bool KJsCallRunner::runBrowserLine(const QJsonObject& command)
+{
+    if (!m_page || !m_page->container())
+        return false;
+    KxWebViewContainer* container = m_page->container();
+    const auto intValue = [&command](const QString& key) { return command.value(key).toInt(); };
+
+    if (command.contains(QStringLiteral("createBrowser")) || command.contains(QStringLiteral("load"))) {
+        const bool create = command.contains(QStringLiteral("createBrowser"));
+        const QString url = command.value(create ? QStringLiteral("createBrowser") : QStringLiteral("load")).toString();
+        const QJsonObject outcome = command.value(QStringLiteral("outcome")).toObject();
+        if (!outcome.isEmpty()) {
+            KxHeadlessLoadOutcome scripted;
+            scripted.ok = outcome.value(QStringLiteral("ok")).toBool(true);
+            scripted.errorMessage = outcome.value(QStringLiteral("message")).toString();
+            scripted.httpCode = outcome.value(QStringLiteral("code")).toInt();
+            m_page->setLoadOutcome(QUrl(url), scripted);
+        }
+        if (create) {
+            container->createBrowser(url, KxWebViewLinkClickInView, KxWebViewCustomHeaderNone, QNetworkProxy(),
+                                     QString(), QString());
+        } else {
+            container->loadURL(QUrl(url));
+        }
+        return true;
+    }
+    if (command.contains(QStringLiteral("httpCode"))) {
+        m_page->reportHttpCode(QUrl(command.value(QStringLiteral("url")).toString()), intValue(QStringLiteral("httpCode")));
+        return true;
+    }
+    if (command.contains(QStringLiteral("renderProcessEnded"))) {
+        m_page->endRenderProcess(intValue(QStringLiteral("renderProcessEnded")));
+        return true;
+    }
+    if (command.contains(QStringLiteral("browserException"))) {
+        m_page->raiseBrowserException(intValue(QStringLiteral("browserException")));
+        return true;
+    }
+    if (command.contains(QStringLiteral("scriptReady"))) {
+        write(QJsonObject{{QStringLiteral("call"), QStringLiteral("onScriptReady")},
+                          {QStringLiteral("answer"), m_page->reportScriptReady()}});
+        return true;
+    }
+    return false;
 }
 
 bool KJsCallRunner::takeDelivery(const QString& function)

@@ -31,6 +31,9 @@ private:
     void runLines();
     // Runs one line; false when the script must wait before the next one.
     bool runLine(const QString& line);
+    // The page's browser commands (createBrowser, load, httpCode, renderProcessEnded,
+    // browserException, scriptReady); false when `command` is none of them.
+    bool runBrowserLine(const QJsonObject& command);
     void fail(const QString& message);
     void write(const QJsonObject& object);
     void onDelivered(const KxPageDelivery& delivery);
