@@ -1,10 +1,12 @@
 #include "krt.h"
 
+#include "kpluginconfig.h"
 #include "kruntimeconfig.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <dlfcn.h>
 
@@ -72,6 +74,48 @@ bool isVantaShelllessMode(bool defaultValue)
 }
 
 } // namespace product
+
+namespace i18n {
+
+QString shippedPluginsRoot()
+{
+    return KRuntimeConfig::pathValue(QStringLiteral("paths/shippedPlugins"), QStringLiteral(KZEMBA_SHIPPED_PLUGINS_DIR));
+}
+
+static QStringList uiLanguages(const QString& fallbackLanguage)
+{
+    QStringList languages;
+    const QString configured = KRuntimeConfig::value(QStringLiteral("i18n/locale")).toString();
+    const QString name = configured.isEmpty() ? QLocale().name() : configured;
+    for (const QString& language : {name, fallbackLanguage, QStringLiteral("en_US")}) {
+        if (!language.isEmpty() && !languages.contains(language))
+            languages.append(language);
+    }
+    return languages;
+}
+
+QStringList getLocalizedFiles(const QString& relativePath, const QString& muiDir, const QString& fallbackLanguage)
+{
+    QStringList folders{QDir::cleanPath(muiDir)};
+    const QString root = QDir::cleanPath(kpluginconfig::pluginsRoot());
+    if (folders.first().startsWith(root + QLatin1Char('/')))
+        folders.append(QDir::cleanPath(shippedPluginsRoot()) + folders.first().mid(root.length()));
+
+    QStringList files;
+    for (const QString& folder : folders) {
+        for (const QString& language : uiLanguages(fallbackLanguage)) {
+            const QString path = folder + QLatin1Char('/') + language + QLatin1Char('/') + relativePath;
+            if (QFileInfo(path).isFile() && !files.contains(path))
+                files.append(path);
+        }
+        // The plug-in's own copies come before the shipped ones.
+        if (!files.isEmpty())
+            break;
+    }
+    return files;
+}
+
+} // namespace i18n
 
 namespace config {
 

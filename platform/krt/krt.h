@@ -4,6 +4,7 @@
 #include "kzembaplatform_export.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // The runtime's free functions: folders, product switches, configuration values
@@ -29,6 +30,19 @@ namespace product {
 KZEMBAPLATFORM_EXPORT bool isHttpsSecurityBypass();
 KZEMBAPLATFORM_EXPORT bool isVantaShelllessMode(bool defaultValue = false);
 } // namespace product
+
+namespace i18n {
+// The localised copies of `relativePath` under the folder `muiDir`, best first: for each
+// language of the user interface ("i18n/locale" of the runtime, else the system's, then
+// "en_US"), "<muiDir>/<language>/<relativePath>" when it exists. A folder under the plug-ins'
+// root that lacks a copy falls back to the same place under the shipped plug-in resources
+// ("paths/shippedPlugins" of the runtime, else the folder this build ships).
+// `fallbackLanguage`, when set, is tried before "en_US".
+KZEMBAPLATFORM_EXPORT QStringList getLocalizedFiles(const QString& relativePath, const QString& muiDir,
+                                                    const QString& fallbackLanguage = QString());
+// The shipped plug-in resources folder.
+KZEMBAPLATFORM_EXPORT QString shippedPluginsRoot();
+} // namespace i18n
 
 namespace config {
 // A value of the suite's configuration service by its path ("qoxoffice/plugins/webwidget/timeout").

@@ -7,13 +7,26 @@
 #include "kxwebviewasynjsobject.h"
 #include "kxwebviewjscontext.h"
 
+#include <QVBoxLayout>
+
 namespace {
 const char kModule[] = "KxWebViewContainer";
+
+KxWebViewContainer::PageFactory& pageFactory()
+{
+    static KxWebViewContainer::PageFactory factory;
+    return factory;
 }
+} // namespace
 
 KxWebViewContainer::KxWebViewContainer(QWidget* parent, KxWebViewPage* page)
     : QWidget(parent)
 {
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    if (!page && pageFactory())
+        page = pageFactory()();
     setPage(page ? page : new KxHeadlessPage(this));
 }
 
@@ -34,6 +47,15 @@ void KxWebViewContainer::setPage(KxWebViewPage* page)
         return;
     page->setParent(this);
     connect(page, &KxWebViewPage::loadFinished, this, &KxWebViewContainer::loadFinished);
+    connect(page, &KxWebViewPage::browserCreated, this, &KxWebViewContainer::browserCreated);
+    connect(page, &KxWebViewPage::loadFinishedWithCode, this, &KxWebViewContainer::loadFinishedWithCode);
+    connect(page, &KxWebViewPage::renderProcessTerminated, this, &KxWebViewContainer::renderProcessTerminated);
+    connect(page, &KxWebViewPage::browserException, this, &KxWebViewContainer::browserException);
+    connect(page, &KxWebViewPage::keyboardEvent, this, &KxWebViewContainer::keyboardEvent);
+    connect(page, &KxWebViewPage::mouseMoved, this, &KxWebViewContainer::viewMouseMove);
+    connect(page, &KxWebViewPage::leftButtonReleased, this, &KxWebViewContainer::viewLeftButtonReleased);
+    if (QWidget* view = page->view())
+        layout()->addWidget(view);
 }
 
 void KxWebViewContainer::setJsApiObject(KxWebViewAsynJSObject* object)
@@ -107,4 +129,70 @@ void KxWebViewContainer::deliverResult(const KxWebViewJSContext& context)
 {
     if (m_page)
         m_page->deliverResult(context, JsonHelper::jsonValueToString(context.result()));
+}
+
+void KxWebViewContainer::setPageFactory(const PageFactory& factory)
+{
+    pageFactory() = factory;
+}
+
+void KxWebViewContainer::createBrowser(const QString& url, KxWebViewLinkClickPolicy linkPolicy,
+                                       KxWebViewCustomHeaderPolicy headerPolicy, const QNetworkProxy& proxy,
+                                       const QString& cachePath, const QString& cookiePath)
+{
+    m_browserOptions.url = url;
+    m_browserOptions.linkPolicy = linkPolicy;
+    m_browserOptions.headerPolicy = headerPolicy;
+    m_browserOptions.proxy = proxy;
+    m_browserOptions.cachePath = cachePath;
+    m_browserOptions.cookiePath = cookiePath;
+    if (!m_page)
+        return;
+    m_page->createBrowser(m_browserOptions);
+    // A view made by the back end only now joins the container's layout.
+    if (QWidget* view = m_page->view(); view && layout()->indexOf(view) < 0)
+        layout()->addWidget(view);
+}
+
+bool KxWebViewContainer::hasBrowser() const
+{
+    return m_page && m_page->hasBrowser();
+}
+
+QWidget* KxWebViewContainer::viewWidget() const
+{
+    return hasBrowser() ? const_cast<KxWebViewContainer*>(this) : nullptr;
+}
+
+QString KxWebViewContainer::getCurrentErrorMessage() const
+{
+    return m_page ? m_page->errorMessage() : QString();
+}
+
+void KxWebViewContainer::setCookie(const QString& domainUrl, const QNetworkCookie& cookie, const KxCookieCallback& done)
+{
+    const QUrl url(domainUrl);
+    if (!m_page || !url.isValid() || url.host().isEmpty() || cookie.name().isEmpty()) {
+        if (done)
+            done(false);
+        return;
+    }
+    m_page->setCookie(url, cookie, done);
+}
+
+void KxWebViewContainer::deleteCookie(const QString& domainUrl, const QString& name, const KxCookieCallback& done)
+{
+    const QUrl url(domainUrl);
+    if (!m_page || !url.isValid() || url.host().isEmpty() || name.isEmpty()) {
+        if (done)
+            done(false);
+        return;
+    }
+    m_page->deleteCookie(url, name, done);
+}
+
+void KxWebViewContainer::injectProperties(const QString& objectName, const QVariantMap& properties)
+{
+    if (m_page && !objectName.isEmpty() && !properties.isEmpty())
+        m_page->injectProperties(objectName, properties);
 }

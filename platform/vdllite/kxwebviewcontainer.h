@@ -2,12 +2,16 @@
 #define KZEMBA_VDLLITE_KXWEBVIEWCONTAINER_H
 
 #include "kzembaplatform_export.h"
+#include "kxwebviewtypes.h"
 
+#include <QNetworkCookie>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include <json/value.h>
+
+#include <functional>
 
 class KxWebViewAsynJSObject;
 class KxWebViewJSContext;
@@ -17,6 +21,9 @@ class KxWebViewPage;
 /// from the page arrive through invokeJsApi() whatever runs the page; answers
 /// and callbacks go back to the page back end. Routing stays in the JS API
 /// object, so a page back end only translates between the page and this class.
+/// The container also drives its back end as a browser (create it, load URLs,
+/// cookies, property injection) and relays what the back end reports; once the
+/// browser exists the container itself is the view widget a host lays out.
 class KZEMBAPLATFORM_EXPORT KxWebViewContainer : public QWidget
 {
     Q_OBJECT
@@ -41,6 +48,29 @@ public:
     void loadURL(const QUrl& url);
     QUrl url() const;
 
+    // The back end of containers made without one; the headless page when unset. A host
+    // that shows real pages installs the browser page's factory here.
+    using PageFactory = std::function<KxWebViewPage*()>;
+    static void setPageFactory(const PageFactory& factory);
+
+    // Creates the page's browser with these options and loads `url`; browserCreated() follows.
+    void createBrowser(const QString& url, KxWebViewLinkClickPolicy linkPolicy,
+                       KxWebViewCustomHeaderPolicy headerPolicy, const QNetworkProxy& proxy,
+                       const QString& cachePath, const QString& cookiePath);
+    bool hasBrowser() const;
+    KxBrowserOptions browserOptions() const { return m_browserOptions; }
+    // This container once its browser exists, else null.
+    QWidget* viewWidget() const;
+    QString getCurrentErrorMessage() const;
+
+    // Cookie operations for the pages of `domainUrl`. `done` is told the outcome once the
+    // back end has applied it, or at once (false) when the arguments are unusable.
+    void setCookie(const QString& domainUrl, const QNetworkCookie& cookie, const KxCookieCallback& done = {});
+    void deleteCookie(const QString& domainUrl, const QString& name, const KxCookieCallback& done = {});
+
+    // Sets `properties` on the object `objectName` of the page's top frame.
+    void injectProperties(const QString& objectName, const QVariantMap& properties);
+
     // One call of the page. Arguments that are not a JSON object, and names nobody
     // answers to, get an "error" envelope as the answer.
     CallAnswer invokeJsApi(const QString& method, const QString& argsText, const QString& callback = QString());
@@ -51,12 +81,23 @@ public:
     static Json::Value errorAnswer(const QString& message);
 
 signals:
+    void browserCreated();
     void loadFinished(bool ok);
+    // The HTTP status of a URL the page loaded (the main document or a sub-resource).
+    void loadFinishedWithCode(const QUrl& url, int code);
+    // The page's render process ended abnormally; `status` says how.
+    void renderProcessTerminated(int status);
+    void browserException(int code);
+    // A key event on the view: the QEvent type, the key and the modifiers.
+    void keyboardEvent(int type, int key, int modifiers);
+    void viewMouseMove(const QPoint& position);
+    void viewLeftButtonReleased(const QPoint& position);
 
 private:
     QPointer<KxWebViewPage> m_page;
     QPointer<KxWebViewAsynJSObject> m_jsApiObject;
     qint64 m_lastCallId = 0;
+    KxBrowserOptions m_browserOptions;
 };
 
 #endif

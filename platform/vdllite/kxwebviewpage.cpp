@@ -17,7 +17,7 @@ KxWebViewContainer* KxWebViewPage::container() const
 void KxWebViewPage::load(const QUrl& url)
 {
     m_url = url;
-    emit loadFinished(true);
+    m_errorMessage.clear();
 }
 
 QUrl KxWebViewPage::url() const
