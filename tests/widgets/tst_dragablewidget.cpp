@@ -101,7 +101,7 @@ private:
 
     QWidget* view() const { return m_widget->container()->viewWidget(); }
 
-    // Moves the cursor `distance` beyond the start-drag distance from `from`, or just within it.
+    // A point one pixel beyond the start-drag distance from `from`, or just at it.
     static QPoint cursorAway(const QPoint& from, bool beyond)
     {
         const int step = QApplication::startDragDistance() + (beyond ? 1 : 0);
