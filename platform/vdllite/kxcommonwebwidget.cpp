@@ -58,7 +58,14 @@ QString KxCommonWebWidget::defaultErrorPage()
 
 bool KxCommonWebWidget::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched && watched == m_container)
+        return webViewEventFilter(watched, event);
     return QWidget::eventFilter(watched, event);
+}
+
+bool KxCommonWebWidget::webViewEventFilter(QObject*, QEvent*)
+{
+    return false;
 }
 
 void KxCommonWebWidget::closeWindow()
@@ -86,6 +93,8 @@ void KxCommonWebWidget::initWebView()
         }
     }
     m_stack->addWidget(m_container);
+    // The container is the view once its browser exists.
+    m_container->installEventFilter(this);
     // Connected by signature, so that subclasses can move a report to another slot.
     connect(m_container, SIGNAL(browserCreated()), this, SLOT(onBrowserCreated()));
     connect(m_container, SIGNAL(loadFinished(bool)), this, SLOT(onLoadedFinished(bool)));

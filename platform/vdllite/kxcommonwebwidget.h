@@ -54,6 +54,7 @@ public:
     virtual QString getErrorPage();
     static QString defaultErrorPage();
 
+    // Hands the events of the web view to webViewEventFilter().
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
@@ -67,6 +68,8 @@ protected:
     virtual void initWebView();
     // Creates the browser for the URL.
     virtual void loadWebView();
+    // Sees every event of the web view before it; true stops the event. Nothing here.
+    virtual bool webViewEventFilter(QObject* watched, QEvent* event);
 
 protected slots:
     // Loads the URL again when the browser shows something else (a new browser after an

@@ -7,6 +7,7 @@
 #include "kxwebviewasynjsobject.h"
 #include "kxwebviewjscontext.h"
 
+#include <QEvent>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
@@ -25,6 +26,40 @@ KxWebViewContainer::PageFactory& pageFactory()
 {
     static KxWebViewContainer::PageFactory factory;
     return factory;
+}
+
+// The browser's virtual key code of a Qt key; 0 for keys without one here.
+int browserKeyCode(int key)
+{
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return 0x70 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 0x08;
+    case Qt::Key_Tab:
+        return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 0x0d;
+    case Qt::Key_Escape:
+        return 0x1b;
+    case Qt::Key_Space:
+        return 0x20;
+    case Qt::Key_Left:
+        return 0x25;
+    case Qt::Key_Up:
+        return 0x26;
+    case Qt::Key_Right:
+        return 0x27;
+    case Qt::Key_Down:
+        return 0x28;
+    case Qt::Key_Delete:
+        return 0x2e;
+    default:
+        return 0;
+    }
 }
 } // namespace
 
@@ -60,9 +95,12 @@ void KxWebViewContainer::setPage(KxWebViewPage* page)
     connect(page, &KxWebViewPage::loadFinishedWithCode, this, &KxWebViewContainer::loadFinishedWithCode);
     connect(page, &KxWebViewPage::renderProcessTerminated, this, &KxWebViewContainer::renderProcessTerminated);
     connect(page, &KxWebViewPage::browserException, this, &KxWebViewContainer::browserException);
-    connect(page, &KxWebViewPage::keyboardEvent, this, &KxWebViewContainer::keyboardEvent);
-    connect(page, &KxWebViewPage::mouseMoved, this, &KxWebViewContainer::viewMouseMove);
-    connect(page, &KxWebViewPage::leftButtonReleased, this, &KxWebViewContainer::viewLeftButtonReleased);
+    connect(page, &KxWebViewPage::keyboardEvent, this, [this](int type, int key, int modifiers) {
+        if (type == QEvent::KeyPress || type == QEvent::KeyRelease)
+            emit keyBoardEvent(type == QEvent::KeyPress ? 0 : 2, browserKeyCode(key), modifiers);
+    });
+    connect(page, &KxWebViewPage::mouseMoved, this, &KxWebViewContainer::browserMouseMove);
+    connect(page, &KxWebViewPage::leftButtonReleased, this, &KxWebViewContainer::browserLbuttonUp);
 }
 
 void KxWebViewContainer::setJsApiObject(KxWebViewAsynJSObject* object)
@@ -188,6 +226,11 @@ bool KxWebViewContainer::hasBrowser() const
 QWidget* KxWebViewContainer::viewWidget() const
 {
     return hasBrowser() ? const_cast<KxWebViewContainer*>(this) : nullptr;
+}
+
+int KxWebViewContainer::browserZoomsForScale(qreal) const
+{
+    return 0;
 }
 
 QString KxWebViewContainer::getCurrentErrorMessage() const

@@ -61,6 +61,10 @@ public:
     // This container once its browser exists, else null.
     QWidget* viewWidget() const;
     QString getCurrentErrorMessage() const;
+    // Non-zero when the browser itself zooms pages for the screen scale `scale`, so that
+    // lengths a page reports must be scaled to become widget lengths. Neither page back end
+    // zooms: 0.
+    virtual int browserZoomsForScale(qreal scale) const;
 
     // Cookie operations for the pages of `domainUrl`. `done` is told the outcome once the
     // back end has applied it, or at once (false) when the arguments are unusable.
@@ -94,10 +98,12 @@ signals:
     // The page's render process ended abnormally; `status` says how.
     void renderProcessTerminated(int status);
     void browserException(int code);
-    // A key event on the view: the QEvent type, the key and the modifiers.
-    void keyboardEvent(int type, int key, int modifiers);
-    void viewMouseMove(const QPoint& position);
-    void viewLeftButtonReleased(const QPoint& position);
+    // Input on the view in the browser's terms, as hosts connect to it by signature: a key as
+    // the event type (0 key down, 2 key up), the virtual key code (27 for Esc) and the
+    // modifiers; the mouse as moves and left-button releases on the view.
+    void keyBoardEvent(int type, int key, int modifiers);
+    void browserMouseMove(const QPoint& position);
+    void browserLbuttonUp(const QPoint& position);
 
 private:
     QPointer<KxWebViewPage> m_page;

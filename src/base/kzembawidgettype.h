@@ -7,6 +7,7 @@ namespace base {
 // The kind of store page a web widget hosts; given to the widget by its creator.
 enum KZembaWidgetType
 {
+    KZembaWidgetTypeNone = -1, // no kind given: dragable widgets and web dialogs
     KZembaWidgetTypeUnknown = 0,
     KZembaWidgetTypeCommon = 1,
     KZembaWidgetTypeDialog = 2,
