@@ -4,11 +4,14 @@
 #include "kzembaplatform_export.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
+#include <QWidget>
 
 /// The launch context of a store app, as the app manager passes it to the app
-/// runner, and the shell's text form of a parameter map.
+/// runner: which app, from where, with which parameters and command line, and
+/// the widget that asked for it. Also the shell's text form of a parameter map.
 class KZEMBAPLATFORM_EXPORT KAppContext : public QObject
 {
     Q_OBJECT
@@ -18,6 +21,14 @@ public:
 
     // The map as one compact JSON object text; an empty map gives "{}".
     static QString switchMapToString(const QVariantMap& map);
+
+    QPointer<QWidget> hostWidget;
+    // Launch parameters; the launch steps also keep their session state here.
+    QVariantMap params;
+    QString source;
+    QString commandLine;
+    QString appId;
+    int entrance = 0;
 };
 
 #endif

@@ -1,10 +1,14 @@
 #include "kappmgr.h"
 
 #include "kappobject.h"
+#include "kapprunner.h"
 
 #include <krt/kruntimeconfig.h>
 
-KAppMgr::KAppMgr() = default;
+KAppMgr::KAppMgr()
+    : m_runner(new KAppRunner(this))
+{
+}
 
 KAppMgr::~KAppMgr() = default;
 
@@ -30,4 +34,11 @@ KAppObject* KAppMgr::getApp(const QString& appId)
     if (!app)
         app = new KAppObject(appId, this);
     return app;
+}
+
+KAppRunner* KAppMgr::getAppRunner()
+{
+    if (!krt::KRuntimeConfig::value(QStringLiteral("appMgr/runnerEnabled"), true).toBool())
+        return nullptr;
+    return m_runner;
 }

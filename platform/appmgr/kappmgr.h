@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class KAppObject;
+class KAppRunner;
 
 /// The suite's store app registry. It knows the apps that the runtime
 /// configuration lists ("appMgr/apps") and hands out one KAppObject per app
@@ -23,6 +24,10 @@ public:
     // The app `appId`, or null when the registry does not know it.
     KAppObject* getApp(const QString& appId);
 
+    // The runner that starts apps, or null when the configuration turns it off
+    // ("appMgr/runnerEnabled" false).
+    KAppRunner* getAppRunner();
+
     QStringList requestedApps() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 
@@ -32,6 +37,7 @@ private:
 
     QMap<QString, KAppObject*> m_apps;
     QStringList m_requests;
+    KAppRunner* m_runner;
 };
 
 #endif

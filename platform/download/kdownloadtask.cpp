@@ -45,6 +45,8 @@ bool KDownloadTask::run()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply = m_manager->networkAccessManager()->get(request);
     connect(m_reply.data(), &QNetworkReply::finished, this, &KDownloadTask::onReplyFinished);
+    connect(m_reply.data(), &QNetworkReply::downloadProgress, this,
+            [this](qint64 received, qint64 total) { emit onProgress(m_taskId, received, total); });
     m_manager->taskStarted(this);
     return true;
 }

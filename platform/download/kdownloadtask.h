@@ -40,6 +40,8 @@ public:
 signals:
     void onSuccess(TASKID taskId, const QString& url);
     void onError(TASKID taskId, KDownloadErrorInfo info);
+    // While the body arrives; `total` is -1 when the server did not say how much comes.
+    void onProgress(TASKID taskId, qint64 received, qint64 total);
 
 private:
     void onReplyFinished();

@@ -4,6 +4,10 @@
 #include "krt.h"
 
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonArray>
+#include <QJsonObject>
 
 KPlugin::KPlugin(const QString& name, QObject* parent)
     : QObject(parent)
@@ -37,4 +41,27 @@ bool KPlugin::isLoaded() const
 QString KPlugin::errorString() const
 {
     return m_library.errorString();
+}
+
+bool KPlugin::getLocalAttr(KPluginAttribute& attribute) const
+{
+    // A description is a few lines; anything larger is not one.
+    const qint64 maxSize = 1024 * 1024;
+    QFile file(QDir(kpluginconfig::getPluginPath(m_name)).absoluteFilePath(QStringLiteral("plugin.json")));
+    if (file.size() > maxSize || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isObject())
+        return false;
+    const QJsonObject object = document.object();
+    attribute.name = object.value(QStringLiteral("name")).toString(m_name);
+    attribute.version = object.value(QStringLiteral("version")).toString();
+    const QJsonValue features = object.value(QStringLiteral("featureList"));
+    if (features.isArray())
+        attribute.featureList = QString::fromUtf8(QJsonDocument(features.toArray()).toJson(QJsonDocument::Compact));
+    else if (features.isObject())
+        attribute.featureList = QString::fromUtf8(QJsonDocument(features.toObject()).toJson(QJsonDocument::Compact));
+    else
+        attribute.featureList = features.toString();
+    return true;
 }

@@ -7,6 +7,16 @@
 #include <QObject>
 #include <QString>
 
+/// What an installed plug-in says about itself, from "plugin.json" in its folder
+/// ({"name", "version", "featureList"}; a feature list that is not a text is kept
+/// as its compact JSON text).
+struct KZEMBAPLATFORM_EXPORT KPluginAttribute
+{
+    QString name;
+    QString version;
+    QString featureList;
+};
+
 /// One plug-in that the suite's plug-in manager knows. Loading it loads its
 /// library from the plug-in's folder and keeps it loaded; the plug-in records
 /// how often it was asked to load, so that a host can see what happened.
@@ -25,6 +35,8 @@ public:
     bool isLoaded() const;
     int loadRequests() const { return m_loadRequests; }
     QString errorString() const;
+    // Fills `attribute` from the plug-in's installed description; false when there is none.
+    bool getLocalAttr(KPluginAttribute& attribute) const;
 
 private:
     QString m_name;

@@ -38,7 +38,12 @@ void KxWebViewAsynJSObject::setHandler(const QString& name, KxWebViewJSApiHandle
 
 KxWebViewJSApiHandler* KxWebViewAsynJSObject::findHandler(const QString& name) const
 {
-    return m_handlers.value(name).data();
+    if (KxWebViewJSApiHandler* handler = m_handlers.value(name).data())
+        return handler;
+    // "zemba.util." is the prefix of the handler registered as "zemba.util".
+    if (name.endsWith(QLatin1Char('.')))
+        return m_handlers.value(name.chopped(1)).data();
+    return nullptr;
 }
 
 QStringList KxWebViewAsynJSObject::handlerNames() const

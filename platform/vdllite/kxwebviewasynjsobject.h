@@ -30,7 +30,9 @@ public:
 
     // Registers `handler` for calls whose name starts with `name`; an empty handler removes the name.
     void setHandler(const QString& name, KxWebViewJSApiHandler* handler);
-    KxWebViewJSApiHandler* findHandler(const QString& name) const;
+    // The handler registered as `name`; a name that ends with a dot also finds the
+    // handler registered without it.
+    virtual KxWebViewJSApiHandler* findHandler(const QString& name) const;
     QStringList handlerNames() const;
 
     // Routes one call; false when neither a handler nor this object has the method.

@@ -2,6 +2,7 @@
 
 #include "network/kzembacommonhttpaccess.h"
 #include "resource/kzembapluginloader.h"
+#include "util/kzembajsutilhandler.h"
 
 #include "interfaces/ikzembabatchdownload.h"
 #include "interfaces/ikzembacorelite.h"
@@ -102,6 +103,11 @@ void KZembaCommonJsApi::notifyCallback(QString callbackName, QVariantMap result)
 QWidget* KZembaCommonJsApi::hostWidget() const
 {
     return m_hostWidget.data();
+}
+
+KZembaJsUtilHandler* KZembaCommonJsApi::zembaUtilHandler() const
+{
+    return qobject_cast<KZembaJsUtilHandler*>(findHandler(QStringLiteral("zemba.util.")));
 }
 
 QString KZembaCommonJsApi::GetModuleName() const

@@ -24,6 +24,7 @@
 struct KZembaBatchDownloadParam;
 class IKZembaResourceHandler;
 class KZembaCommonHttpAccess;
+class KZembaJsUtilHandler;
 class QNetworkReply;
 class QNetworkRequest;
 
@@ -58,6 +59,8 @@ public:
     void notifyCallback(QString callbackName, QVariantMap result);
 
     QWidget* hostWidget() const;
+    // The "zemba.util" handler a subclass registered, or null.
+    KZembaJsUtilHandler* zembaUtilHandler() const;
     QString pushHandler() const { return m_pushHandler; }
     bool isPushHandlerRegistered() const { return m_pushHandlerRegistered; }
     int pendingNotificationCount() const { return m_pendingNotifications.size(); }

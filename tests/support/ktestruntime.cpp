@@ -17,6 +17,8 @@ KTestRuntime::KTestRuntime()
     krt::KRuntimeConfig::setRuntimeDir(m_dir.path());
     // Nothing is installed until a test says so: plug-ins live in an empty folder.
     setValue(QStringLiteral("paths/plugins"), QStringLiteral("plugins"));
+    // The user's desktop of a test is a folder of its own runtime.
+    setValue(QStringLiteral("paths/desktop"), QStringLiteral("desktop"));
 }
 
 KTestRuntime::~KTestRuntime()
