@@ -155,6 +155,8 @@ protected:
     // Drops an access without answering the page.
     void releaseHttpAccess(KZembaCommonHttpAccess* access);
     int httpAccessCount() const { return m_httpAccessList.size(); }
+    // No payment dialog opens while this time (ms since the epoch) lies ahead; nothing sets it yet.
+    qint64 payDialogGuard() const { return m_payDialogGuardMs; }
 
 signals:
     void showView();
@@ -178,6 +180,7 @@ private:
     QString m_lastVipInfo;
     // Downloads started by downloadAndApplyOnlineRes: download id -> page callback.
     QMap<QString, QString> m_pendingDownloadRequests;
+    qint64 m_payDialogGuardMs = 0;
     // Combined-configuration groups whose changes are pushed to the page.
     QList<int> m_watchedFpcGroups;
 };
