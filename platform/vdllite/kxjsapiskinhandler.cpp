@@ -45,7 +45,7 @@ void KxJSApiSkinHandler::getSkinColorConfig(KxWebViewJSContext& context)
     answerTheme(context, parseContextArgs(context), [](const QString& group, const QString& key) {
         const QColor color = KDrawHelper::getColorFromTheme(group, key, QColor(), false);
         if (!color.isValid())
-            return QVariant(QString());
+            return QVariant(QStringLiteral(""));
         return QVariant(color.name(color.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb));
     });
 }

@@ -4,6 +4,8 @@
 #include "kjscallapi.h"
 #include "kjscallrunner.h"
 
+#include "open/kzembajsapilite.h"
+
 #include <krt/kcoreapplication.h>
 #include <krt/kruntimeconfig.h>
 #include <vdllite/kxheadlesspage.h>
@@ -28,8 +30,11 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     const QCommandLineOption runtimeOption(QStringLiteral("runtime"), QStringLiteral("Runtime configuration folder."),
                                            QStringLiteral("dir"));
-    const QCommandLineOption apiOption(QStringLiteral("api"), QStringLiteral("JS API object to host: common."),
-                                       QStringLiteral("name"), QStringLiteral("common"));
+    const QCommandLineOption apiOption(
+        QStringLiteral("api"),
+        QStringLiteral("JS API object to host: lite (the one the suite creates for store pages) or common "
+                       "(the common object with this tool's own skin, font and payment answers)."),
+        QStringLiteral("name"), QStringLiteral("lite"));
     parser.addOption(runtimeOption);
     parser.addOption(apiOption);
     parser.addPositionalArgument(QStringLiteral("script"), QStringLiteral("Script file; standard input when absent or \"-\"."));
@@ -38,8 +43,9 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     if (parser.isSet(runtimeOption))
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
-    if (parser.value(apiOption) != QLatin1String("common")) {
-        err << "unknown --api " << parser.value(apiOption) << '\n';
+    const QString apiName = parser.value(apiOption);
+    if (apiName != QLatin1String("lite") && apiName != QLatin1String("common")) {
+        err << "unknown --api " << apiName << '\n';
         return 2;
     }
 
@@ -61,7 +67,11 @@ int main(int argc, char** argv)
 
     auto host = std::make_unique<QWidget>();
     auto* container = new KxWebViewContainer(host.get());
-    auto* api = new KJsCallApi(container, host.get());
+    KZembaCommonJsApi* api = nullptr;
+    if (apiName == QLatin1String("lite"))
+        api = new KZembaJsApiLite(container, host.get());
+    else
+        api = new KJsCallApi(container, host.get());
     container->setJsApiObject(api);
     api->initHandlers();
     api->init();
