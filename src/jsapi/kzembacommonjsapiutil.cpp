@@ -71,11 +71,13 @@ void KZembaCommonJsApi::writeSetting(const QString& group, const QString& key, c
 
 QString KZembaCommonJsApi::readSetting(const QString& group, const QString& key, bool fileMode)
 {
+    // Empty, not null: pages read a missing value as "".
+    const QString missing = QStringLiteral("");
     if (fileMode)
-        return QSettings(moduleSettingsPath(group), QSettings::IniFormat).value(key, QString()).toString();
+        return QSettings(moduleSettingsPath(group), QSettings::IniFormat).value(key, missing).toString();
     krt::KPluginsSettings settings;
     settings.beginGroup(group);
-    const QString value = settings.value(key, QString()).toString();
+    const QString value = settings.value(key, missing).toString();
     settings.endGroup();
     return value;
 }

@@ -151,7 +151,7 @@ void KZembaJsApiLite::openZembaResourceShop(KxWebViewJSContext& context)
     if (args.value(QStringLiteral("forcePopupMode")).toString() == QLatin1String("1"))
         params.insert(QStringLiteral("forcePopupMode"), QStringLiteral("1"));
     beforeOpenZembaResourceShop();
-    answer(KZembaResourceUtils::openZembaResourceShop(params), QString());
+    answer(KZembaResourceUtils::openZembaResourceShop(params), QStringLiteral(""));
 }
 
 void KZembaJsApiLite::openZembaPage(KxWebViewJSContext& context)
