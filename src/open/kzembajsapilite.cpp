@@ -111,8 +111,9 @@ void KZembaJsApiLite::getSkinColorConfig(KxWebViewJSContext& context)
 
 void KZembaJsApiLite::getSkinHintConfig(KxWebViewJSContext& context)
 {
-    if (auto* skin = qobject_cast<KxJSApiSkinHandler*>(findHandler(QStringLiteral("common.skin."))))
-        skin->getSkinColorConfig(context);
+    // The pages ask for hints here and read the colour answer; the skin handler's own
+    // hint method is "common.skin.getSkinHintConfig".
+    getSkinColorConfig(context);
 }
 
 void KZembaJsApiLite::getZembaResourceShopInfo(KxWebViewJSContext& context)
