@@ -40,7 +40,8 @@ const QString kMessage = QStringLiteral("message");
 bool storeFontFileExists(const QString& name)
 {
     // A name is a file name in that folder, never a way out of it.
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String(".."))
+    if (name.isEmpty() || name == QLatin1String("..") || name.contains(QLatin1Char('/'))
+        || name.contains(QLatin1Char('\\')))
         return false;
     const QString path = QDir::toNativeSeparators(krt::dirs::officeHome() + QStringLiteral("/zembaFonts/") + name
                                                   + QStringLiteral(".ttf"));
@@ -143,11 +144,11 @@ void KZembaJsApiLite::openZembaResourceShop(KxWebViewJSContext& context)
         return;
     }
 
+    const QString appType = QCoreApplication::applicationName().toLower();
     QVariantMap params{
         {QStringLiteral("entry"), entry},
         {QStringLiteral("action"), args.value(QStringLiteral("action"), QStringLiteral("home")).toString()},
-        {QStringLiteral("appType"), args.value(QStringLiteral("apptype"), QCoreApplication::applicationName().toLower())
-                                        .toString()},
+        {QStringLiteral("appType"), args.value(QStringLiteral("apptype"), appType).toString()},
     };
     if (args.value(QStringLiteral("forcePopupMode")).toString() == QLatin1String("1"))
         params.insert(QStringLiteral("forcePopupMode"), QStringLiteral("1"));
@@ -193,7 +194,8 @@ void KZembaJsApiLite::openZembaUnifyPayDlg(KxWebViewJSContext& context)
 
     if (args.value(QStringLiteral("bReport"), false).toBool()) {
         const QVariantMap reportInfo = args.value(QStringLiteral("reportInfo")).toMap();
-        QHash<QString, QString> fields{{QStringLiteral("mod_name"), getModuleName()}, {QStringLiteral("side"), QStringLiteral("web")}};
+        QHash<QString, QString> fields{{QStringLiteral("mod_name"), getModuleName()},
+                                       {QStringLiteral("side"), QStringLiteral("web")}};
         for (const char* key : {"vip_type", "resid", "res_type", "respid", "reason", "win_type"})
             fields.insert(QLatin1String(key), reportInfo.value(QLatin1String(key)).toString());
         IKZembaAccount* account = coreLite ? coreLite->getAccount() : nullptr;
@@ -234,8 +236,9 @@ void KZembaJsApiLite::notifyComponentMsg(KxWebViewJSContext& context)
     if (KVantaApplication* app = KVantaApplication::instance()) {
         for (KVantaMainWindow* window : app->mainWindows()) {
             KVantaCentralArea* centralArea = window->centralArea();
-            if (auto* page = qobject_cast<KVantaQoxPage*>(centralArea ? centralArea->pageByType(*component) : nullptr)) {
-                page->notifyAppcenterMsg(message);
+            KVantaPage* page = centralArea ? centralArea->pageByType(*component) : nullptr;
+            if (auto* document = qobject_cast<KVantaQoxPage*>(page)) {
+                document->notifyAppcenterMsg(message);
                 delivered = true;
             }
         }

@@ -68,10 +68,8 @@ void KZembaJsLiteUtilHandler::doOpenVantaPluginPage(const QString& pluginName, c
             return;
         }
         const QPointer<QObject> requester(self.data());
-        KVantaPage* page = showVantaPluginPage(query, pageType, moveToNext, requester, [self](KVantaMainWindow* window) {
-            closeRequestingPage(self, window);
-        });
-        if (page)
+        auto closeRequester = [self](KVantaMainWindow* window) { closeRequestingPage(self, window); };
+        if (showVantaPluginPage(query, pageType, moveToNext, requester, closeRequester))
             pushToPage(self, QStringLiteral("pluginloadComplete"), pluginName);
     };
     auto onProgress = [self, pluginName](double fraction) {

@@ -115,7 +115,8 @@ bool openAsPluginPage(const QVariantMap& params, QString& errorText, QObject* pa
 } // namespace
 
 KVantaPage* showVantaPluginPage(const QString& query, const QString& type, bool moveToNext,
-                                const QPointer<QObject>& requester, const std::function<void(KVantaMainWindow*)>& beforeShow)
+                                const QPointer<QObject>& requester,
+                                const std::function<void(KVantaMainWindow*)>& beforeShow)
 {
     const QString pageArgument = QStringLiteral("pageFrom=%1").arg(QString::fromLatin1(query.toUtf8().toHex()));
     const int widgetType = KVantaPluginWidget::convertWidgetType(type);

@@ -364,10 +364,15 @@ private slots:
 
     void notifyComponentMsgWithoutDocuments()
     {
-        QCOMPARE(call("notifyComponentMsg", {{"targetPage", "spreadsheet"}}), QJsonValue(QJsonObject{{"result", false}}));
-        // A document page of the shell's other window kind alone is enough.
-        m_window->centralArea()->addPage(KVantaPluginWidget::SpreadsheetWidget, "doc", {});
-        QCOMPARE(call("notifyComponentMsg", {{"targetPage", "spreadsheet"}}), QJsonValue(QJsonObject{{"result", true}}));
+        const QJsonObject args{{"targetPage", "spreadsheet"}};
+        QCOMPARE(call("notifyComponentMsg", args), QJsonValue(QJsonObject{{"result", false}}));
+        // One document page of that type in one window is enough; "data" may be left out.
+        auto* document = qobject_cast<KVantaQoxPage*>(
+            m_window->centralArea()->addPage(KVantaPluginWidget::SpreadsheetWidget, "doc", {}));
+        QVERIFY(document);
+        QCOMPARE(call("notifyComponentMsg", args), QJsonValue(QJsonObject{{"result", true}}));
+        const TextMap expected{{"funcEntry", "kzembajsapi"}};
+        QCOMPARE(document->appcenterMessages(), QList<TextMap>{expected});
     }
 
     void payDialog_data()
