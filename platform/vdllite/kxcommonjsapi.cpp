@@ -2,11 +2,15 @@
 
 #include "jsonhelper.h"
 #include "kxjsapiconstants.h"
+#include "kxwebviewcontainer.h"
 #include "kxwebviewjscontext.h"
 #include "krt/krt.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QWidget>
 #include <QUrl>
 #include <QUuid>
 
@@ -120,6 +124,121 @@ void KxCommonJsApi::login(KxWebViewJSContext&)
 
 void KxCommonJsApi::logout(KxWebViewJSContext&)
 {
+}
+
+static void setError(KxWebViewJSContext& context, const char* message)
+{
+    context.result()[g_str_callstatus] = g_str_error;
+    context.result()[g_str_errormsg] = message;
+}
+
+void KxCommonJsApi::checkUserLogin(KxWebViewJSContext& context)
+{
+    setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
+                                   {QLatin1String(g_str_result), false}});
+}
+
+void KxCommonJsApi::getUserInfoCookie(KxWebViewJSContext& context)
+{
+    setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
+                                   {QLatin1String(g_str_result), QString()}});
+}
+
+void KxCommonJsApi::getUserLoginInfo(KxWebViewJSContext& context)
+{
+    setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
+                                   {QLatin1String(g_str_result), QVariantMap()}});
+}
+
+void KxCommonJsApi::httpGet(KxWebViewJSContext& context)
+{
+    sendHttpRequest(context, false);
+}
+
+void KxCommonJsApi::httpPost(KxWebViewJSContext& context)
+{
+    sendHttpRequest(context, true);
+}
+
+void KxCommonJsApi::sendHttpRequest(KxWebViewJSContext& context, bool post)
+{
+    const QVariantMap args = parseContextArgs(context, true);
+    const QUrl url(args.value(QStringLiteral("url")).toString().trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        setError(context, "url is not valid.");
+        return;
+    }
+    QNetworkRequest request(url);
+    request.setTransferTimeout(30000);
+    const QVariantMap headers = args.value(QStringLiteral("headers")).toMap();
+    for (auto it = headers.cbegin(); it != headers.cend(); ++it)
+        request.setRawHeader(it.key().toUtf8(), it.value().toString().toUtf8());
+
+    QNetworkReply* reply = nullptr;
+    if (post) {
+        const QVariant data = args.value(QStringLiteral("data"));
+        const QByteArray body = data.type() == QVariant::Map ? organizePostData(data.toMap()) : data.toString().toUtf8();
+        if (!request.header(QNetworkRequest::ContentTypeHeader).isValid())
+            request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+        reply = m_networkAccessManager->post(request, body);
+    } else {
+        reply = m_networkAccessManager->get(request);
+    }
+    const QString callback = args.value(QStringLiteral("callback")).toString();
+    connect(reply, &QNetworkReply::finished, this, [this, reply, callback]() {
+        reply->deleteLater();
+        if (callback.isEmpty())
+            return;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        QVariantMap answer;
+        if (reply->error() != QNetworkReply::NoError && !status.isValid()) {
+            answer.insert(QLatin1String(g_str_callstatus), QLatin1String(g_str_error));
+            answer.insert(QLatin1String(g_str_errormsg), reply->errorString());
+        } else {
+            answer.insert(QLatin1String(g_str_callstatus), QLatin1String(g_str_ok));
+            answer.insert(QLatin1String(g_str_result),
+                          QVariantMap{{QStringLiteral("status"), status.toInt()},
+                                      {QStringLiteral("response"), QString::fromUtf8(reply->readAll())}});
+        }
+        callbackToJS(callback, JsonHelper::variantMapSerialize(answer), true);
+    });
+    context.result()[g_str_callstatus] = g_str_ok;
+}
+
+void KxCommonJsApi::navigateOnNewWidget(KxWebViewJSContext& context)
+{
+    openUrlWidget(context);
+}
+
+void KxCommonJsApi::openZembaUnifyPayDlg(KxWebViewJSContext& context)
+{
+    openUrlWidget(context);
+}
+
+void KxCommonJsApi::openUrlWidget(KxWebViewJSContext& context)
+{
+    const QVariantMap args = parseContextArgs(context, true);
+    const QUrl url(args.value(QStringLiteral("url")).toString().trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || url.isEmpty()) {
+        setError(context, "url is not valid.");
+        return;
+    }
+    QWidget* widget = createNewUrlWidget(widgetParent(), args.value(QStringLiteral("width"), 800).toInt(),
+                                         args.value(QStringLiteral("height"), 600).toInt(),
+                                         args.value(QStringLiteral("modal")).toBool(),
+                                         args.value(QStringLiteral("resizable"), true).toBool());
+    if (!widget) {
+        setError(context, "can not create widget.");
+        return;
+    }
+    auto* view = qobject_cast<KxWebViewContainer*>(widget);
+    if (!view)
+        view = widget->findChild<KxWebViewContainer*>();
+    if (view)
+        view->loadURL(url);
+    widget->show();
+    context.result()[g_str_callstatus] = g_str_ok;
 }
 
 } // namespace vdllite
