@@ -4,6 +4,9 @@
 #include "kjscallapi.h"
 #include "kjscallrunner.h"
 
+#include "open/kzembajsapilite.h"
+#include "safe/kzembasafejsapilite.h"
+
 #include <krt/kcoreapplication.h>
 #include <krt/kruntimeconfig.h>
 #include <vdllite/kxheadlesspage.h>
@@ -28,7 +31,7 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     const QCommandLineOption runtimeOption(QStringLiteral("runtime"), QStringLiteral("Runtime configuration folder."),
                                            QStringLiteral("dir"));
-    const QCommandLineOption apiOption(QStringLiteral("api"), QStringLiteral("JS API object to host: common."),
+    const QCommandLineOption apiOption(QStringLiteral("api"), QStringLiteral("JS API object to host: common or safe."),
                                        QStringLiteral("name"), QStringLiteral("common"));
     parser.addOption(runtimeOption);
     parser.addOption(apiOption);
@@ -38,7 +41,8 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     if (parser.isSet(runtimeOption))
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
-    if (parser.value(apiOption) != QLatin1String("common")) {
+    const bool safe = parser.value(apiOption) == QLatin1String("safe");
+    if (!safe && parser.value(apiOption) != QLatin1String("common")) {
         err << "unknown --api " << parser.value(apiOption) << '\n';
         return 2;
     }
@@ -61,13 +65,21 @@ int main(int argc, char** argv)
 
     auto host = std::make_unique<QWidget>();
     auto* container = new KxWebViewContainer(host.get());
-    auto* api = new KJsCallApi(container, host.get());
+    KJsCallApi* commonApi = safe ? nullptr : new KJsCallApi(container, host.get());
+    vdllite::KxCommonJsApi* api = commonApi;
+    if (safe)
+        api = new KZembaSafeJSAPILite(container, host.get());
     container->setJsApiObject(api);
     api->initHandlers();
     api->init();
 
     QTextStream out(stdout);
-    KJsCallRunner runner(qobject_cast<KxHeadlessPage*>(container->page()), api, &out);
+    KJsCallRunner runner(qobject_cast<KxHeadlessPage*>(container->page()), commonApi, &out);
+    if (auto* safeApi = qobject_cast<KZembaSafeJSAPILite*>(api)) {
+        // A safe page's pushed events travel through the inner API its last registration made.
+        const QPointer<KZembaSafeJSAPILite> guard(safeApi);
+        runner.setPushTarget([guard]() -> KZembaCommonJsApi* { return guard ? guard->innerApi() : nullptr; });
+    }
     int exitCode = 0;
     QObject::connect(&runner, &KJsCallRunner::finished, &app, [&exitCode](int code) {
         exitCode = code;
