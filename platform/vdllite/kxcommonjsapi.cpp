@@ -141,7 +141,7 @@ void KxCommonJsApi::checkUserLogin(KxWebViewJSContext& context)
 void KxCommonJsApi::getUserInfoCookie(KxWebViewJSContext& context)
 {
     setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
-                                   {QLatin1String(g_str_result), QString()}});
+                                   {QLatin1String(g_str_result), QStringLiteral("")}});
 }
 
 void KxCommonJsApi::getUserLoginInfo(KxWebViewJSContext& context)
