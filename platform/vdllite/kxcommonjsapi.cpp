@@ -2,6 +2,7 @@
 
 #include "jsonhelper.h"
 #include "kxjsapiconstants.h"
+#include "kxjsapiutilhandler.h"
 #include "kxwebviewcontainer.h"
 #include "kxwebviewjscontext.h"
 #include "krt/krt.h"
@@ -126,28 +127,30 @@ void KxCommonJsApi::logout(KxWebViewJSContext&)
 {
 }
 
-static void setError(KxWebViewJSContext& context, const char* message)
+namespace {
+const int kHttpTimeoutMs = 30000;
+const qint64 kHttpBodyLimit = 8 * 1024 * 1024;
+} // namespace
+
+static void answerOk(KxWebViewJSContext& context, const Json::Value& value)
 {
-    context.result()[g_str_callstatus] = g_str_error;
-    context.result()[g_str_errormsg] = message;
+    KxJSApiUtilHandler::setOk(context);
+    context.result()[g_str_result] = value;
 }
 
 void KxCommonJsApi::checkUserLogin(KxWebViewJSContext& context)
 {
-    setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
-                                   {QLatin1String(g_str_result), false}});
+    answerOk(context, false);
 }
 
 void KxCommonJsApi::getUserInfoCookie(KxWebViewJSContext& context)
 {
-    setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
-                                   {QLatin1String(g_str_result), QStringLiteral("")}});
+    answerOk(context, "");
 }
 
 void KxCommonJsApi::getUserLoginInfo(KxWebViewJSContext& context)
 {
-    setResult(context, QVariantMap{{QLatin1String(g_str_callstatus), QLatin1String(g_str_ok)},
-                                   {QLatin1String(g_str_result), QVariantMap()}});
+    answerOk(context, Json::Value(Json::objectValue));
 }
 
 void KxCommonJsApi::httpGet(KxWebViewJSContext& context)
@@ -166,14 +169,11 @@ void KxCommonJsApi::sendHttpRequest(KxWebViewJSContext& context, bool post)
     const QUrl url(args.value(QStringLiteral("url")).toString().trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        setError(context, "url is not valid.");
+        KxJSApiUtilHandler::setError(context, QStringLiteral("url is not valid."));
         return;
     }
     QNetworkRequest request(url);
-    request.setTransferTimeout(30000);
-    const QVariantMap headers = args.value(QStringLiteral("headers")).toMap();
-    for (auto it = headers.cbegin(); it != headers.cend(); ++it)
-        request.setRawHeader(it.key().toUtf8(), it.value().toString().toUtf8());
+    request.setTransferTimeout(kHttpTimeoutMs);
 
     QNetworkReply* reply = nullptr;
     if (post) {
@@ -185,6 +185,11 @@ void KxCommonJsApi::sendHttpRequest(KxWebViewJSContext& context, bool post)
     } else {
         reply = m_networkAccessManager->get(request);
     }
+    // A page gets at most kHttpBodyLimit bytes; a longer answer is cut off and reported.
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kHttpBodyLimit)
+            reply->abort();
+    });
     const QString callback = args.value(QStringLiteral("callback")).toString();
     connect(reply, &QNetworkReply::finished, this, [this, reply, callback]() {
         reply->deleteLater();
@@ -192,7 +197,9 @@ void KxCommonJsApi::sendHttpRequest(KxWebViewJSContext& context, bool post)
             return;
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         QVariantMap answer;
-        if (reply->error() != QNetworkReply::NoError && !status.isValid()) {
+        // An HTTP status is an answer for the page; a failed transfer is an error.
+        if (reply->error() == QNetworkReply::OperationCanceledError
+            || (reply->error() != QNetworkReply::NoError && !status.isValid())) {
             answer.insert(QLatin1String(g_str_callstatus), QLatin1String(g_str_error));
             answer.insert(QLatin1String(g_str_errormsg), reply->errorString());
         } else {
@@ -203,7 +210,7 @@ void KxCommonJsApi::sendHttpRequest(KxWebViewJSContext& context, bool post)
         }
         callbackToJS(callback, JsonHelper::variantMapSerialize(answer), true);
     });
-    context.result()[g_str_callstatus] = g_str_ok;
+    KxJSApiUtilHandler::setOk(context);
 }
 
 void KxCommonJsApi::navigateOnNewWidget(KxWebViewJSContext& context)
@@ -221,7 +228,7 @@ void KxCommonJsApi::openUrlWidget(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context, true);
     const QUrl url(args.value(QStringLiteral("url")).toString().trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.isEmpty()) {
-        setError(context, "url is not valid.");
+        KxJSApiUtilHandler::setError(context, QStringLiteral("url is not valid."));
         return;
     }
     QWidget* widget = createNewUrlWidget(widgetParent(), args.value(QStringLiteral("width"), 800).toInt(),
@@ -229,7 +236,7 @@ void KxCommonJsApi::openUrlWidget(KxWebViewJSContext& context)
                                          args.value(QStringLiteral("modal")).toBool(),
                                          args.value(QStringLiteral("resizable"), true).toBool());
     if (!widget) {
-        setError(context, "can not create widget.");
+        KxJSApiUtilHandler::setError(context, QStringLiteral("can not create widget."));
         return;
     }
     auto* view = qobject_cast<KxWebViewContainer*>(widget);
@@ -238,7 +245,7 @@ void KxCommonJsApi::openUrlWidget(KxWebViewJSContext& context)
     if (view)
         view->loadURL(url);
     widget->show();
-    context.result()[g_str_callstatus] = g_str_ok;
+    KxJSApiUtilHandler::setOk(context);
 }
 
 } // namespace vdllite

@@ -61,9 +61,10 @@ public slots:
     void checkUserLogin(KxWebViewJSContext& context);
     void getUserInfoCookie(KxWebViewJSContext& context);
     void getUserLoginInfo(KxWebViewJSContext& context);
-    // "url" (http or https), "headers" (map), "data" (post: map as a form, or text) and
-    // "callback": answers "ok" once sent; the callback then gets {"callstatus": "ok",
-    // "result": {"status": HTTP status, "response": body text}} or an error.
+    // "url" (http or https), "data" (post: map as a form, or text) and "callback": answers
+    // "ok" once sent; the callback then gets {"callstatus": "ok", "result": {"status": HTTP
+    // status, "response": body text}}, or an error when the transfer fails, takes longer than
+    // 30 s or brings more than 8 MiB.
     void httpGet(KxWebViewJSContext& context);
     void httpPost(KxWebViewJSContext& context);
     // "url", "width", "height", "modal", "resizable": opens the URL in a widget that

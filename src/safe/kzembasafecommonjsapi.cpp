@@ -6,12 +6,18 @@
 #include "interfaces/ikzembacorelite.h"
 
 #include <krt/kprocess.h>
-#include <vdllite/kxjsapiconstants.h>
+#include <vdllite/kxjsapiutilhandler.h>
 #include <vdllite/kxwebviewjscontext.h>
 
 namespace {
 
+void refuse(KxWebViewJSContext& context, const char* message)
+{
+    KxJSApiUtilHandler::setError(context, QString::fromLatin1(message));
+}
+
 const char* const kEmptyInterface = "empty interface";
+const char* const kIllegalUrlMessage = "parameter of 'url' is empty or is not legal";
 
 // Registered name and the restricted handler the core-lite plug-in makes for it.
 const char* const kSafeHandlers[][2] = {
@@ -22,8 +28,6 @@ const char* const kSafeHandlers[][2] = {
 };
 
 } // namespace
-
-const char* const KZembaSafeCommonJSAPI::kIllegalUrlMessage = "parameter of 'url' is empty or is not legal";
 
 KZembaSafeCommonJSAPI::KZembaSafeCommonJSAPI(KxWebViewContainer* container, QWidget* host)
     : vdllite::KxCommonJsApi(container)
@@ -74,12 +78,6 @@ bool KZembaSafeCommonJSAPI::isUrlAllowed(KxWebViewJSContext& context) const
 {
     const QString url = parseContextArgs(context, true).value(QStringLiteral("url")).toString();
     return !url.isEmpty() && krt::ksafe::KProcess::checkUrl(url);
-}
-
-void KZembaSafeCommonJSAPI::refuse(KxWebViewJSContext& context, const char* message)
-{
-    context.result()[g_str_callstatus] = g_str_error;
-    context.result()[g_str_errormsg] = message;
 }
 
 void KZembaSafeCommonJSAPI::navigateOnNewWidget(KxWebViewJSContext& context)

@@ -33,9 +33,6 @@ public:
     // The inner API that carries pushed events to the page; null before the page registers.
     KZembaJsApiLite* innerApi() const { return m_innerApi.data(); }
 
-    // The one text of every refused URL.
-    static const char* const kIllegalUrlMessage;
-
 signals:
     void webPageInitialed();
 
@@ -67,7 +64,6 @@ public slots:
 private:
     // Whether the call's "url" is non-empty and passes the suite's URL check.
     bool isUrlAllowed(KxWebViewJSContext& context) const;
-    static void refuse(KxWebViewJSContext& context, const char* message);
 
     QPointer<QWidget> m_hostWidget;
     QPointer<KZembaJsApiLite> m_innerApi;
