@@ -56,7 +56,31 @@ public slots:
     void login(KxWebViewJSContext& context);
     void logout(KxWebViewJSContext& context);
 
+    // The framework's account methods: the framework holds no account of its own, so a page
+    // hears that nobody is logged in.
+    void checkUserLogin(KxWebViewJSContext& context);
+    void getUserInfoCookie(KxWebViewJSContext& context);
+    void getUserLoginInfo(KxWebViewJSContext& context);
+    // "url" (http or https), "data" (post: map as a form, or text) and "callback": answers
+    // "ok" once sent; the callback then gets {"callstatus": "ok", "result": {"status": HTTP
+    // status, "response": body text}}, or an error when the transfer fails, takes longer than
+    // 30 s or brings more than 8 MiB.
+    void httpGet(KxWebViewJSContext& context);
+    void httpPost(KxWebViewJSContext& context);
+    // "url", "width", "height", "modal", "resizable": opens the URL in a widget that
+    // createNewUrlWidget makes; an error when it makes none.
+    void navigateOnNewWidget(KxWebViewJSContext& context);
+    // "url": the payment page, opened as navigateOnNewWidget does.
+    void openZembaUnifyPayDlg(KxWebViewJSContext& context);
+
+protected:
+    // Non-zero while the page may not read the user's account; subclasses set it.
+    int m_nRestrict = 0;
+
 private:
+    void sendHttpRequest(KxWebViewJSContext& context, bool post);
+    void openUrlWidget(KxWebViewJSContext& context);
+
     QNetworkAccessManager* m_networkAccessManager = nullptr;
     QString m_confirmId;
 };

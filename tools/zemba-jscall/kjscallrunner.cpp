@@ -117,8 +117,9 @@ bool KJsCallRunner::runLine(const QString& line)
         const QString dataText = data.isObject()
             ? QString::fromUtf8(QJsonDocument(data.toObject()).toJson(QJsonDocument::Compact))
             : data.toString();
-        if (m_api)
-            m_api->ensureNotifyJsActionAndData(action.toString(), dataText);
+        KZembaCommonJsApi* target = m_pushTarget ? m_pushTarget() : m_api.data();
+        if (target)
+            target->ensureNotifyJsActionAndData(action.toString(), dataText);
         return true;
     }
 

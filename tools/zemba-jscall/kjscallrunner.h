@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 class KZembaCommonJsApi;
 class QTextStream;
 
@@ -23,6 +25,8 @@ public:
     KJsCallRunner(KxHeadlessPage* page, KZembaCommonJsApi* api, QTextStream* out, QObject* parent = nullptr);
 
     void start(const QStringList& lines);
+    // Where "push" lines go when the hosted object pushes through an API object it makes later.
+    void setPushTarget(const std::function<KZembaCommonJsApi*()>& target) { m_pushTarget = target; }
 
 signals:
     void finished(int exitCode);
@@ -50,6 +54,7 @@ private:
     QHash<QString, int> m_taken;
     QString m_waitingFor;
     QTimer m_timer;
+    std::function<KZembaCommonJsApi*()> m_pushTarget;
 };
 
 #endif

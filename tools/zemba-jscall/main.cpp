@@ -5,6 +5,7 @@
 #include "kjscallrunner.h"
 
 #include "open/kzembajsapilite.h"
+#include "safe/kzembasafejsapilite.h"
 
 #include <krt/kcoreapplication.h>
 #include <krt/kpluginconfig.h>
@@ -33,8 +34,9 @@ int main(int argc, char** argv)
                                            QStringLiteral("dir"));
     const QCommandLineOption apiOption(
         QStringLiteral("api"),
-        QStringLiteral("JS API object to host: lite (the one the suite creates for store pages) or common "
-                       "(the common object with this tool's own skin, font and payment answers)."),
+        QStringLiteral("JS API object to host: lite (the one the suite creates for store pages), common "
+                       "(the common object with this tool's own skin, font and payment answers) or safe "
+                       "(the restricted object for partly trusted pages)."),
         QStringLiteral("name"), QStringLiteral("lite"));
     const QCommandLineOption noPluginsOption(QStringLiteral("no-plugins"),
                                              QStringLiteral("Run without any store plug-in, even those that ship with the library."));
@@ -49,7 +51,7 @@ int main(int argc, char** argv)
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
     kpluginconfig::setPluginsDisabled(parser.isSet(noPluginsOption));
     const QString apiName = parser.value(apiOption);
-    if (apiName != QLatin1String("lite") && apiName != QLatin1String("common")) {
+    if (apiName != QLatin1String("lite") && apiName != QLatin1String("common") && apiName != QLatin1String("safe")) {
         err << "unknown --api " << apiName << '\n';
         return 2;
     }
@@ -72,17 +74,26 @@ int main(int argc, char** argv)
 
     auto host = std::make_unique<QWidget>();
     auto* container = new KxWebViewContainer(host.get());
-    KZembaCommonJsApi* api = nullptr;
-    if (apiName == QLatin1String("lite"))
-        api = new KZembaJsApiLite(container, host.get());
+    // The safe object is the framework's, not a common JS API: pushes go through its inner object.
+    KZembaCommonJsApi* commonApi = nullptr;
+    vdllite::KxCommonJsApi* api = nullptr;
+    if (apiName == QLatin1String("safe"))
+        api = new KZembaSafeJSAPILite(container, host.get());
+    else if (apiName == QLatin1String("lite"))
+        api = commonApi = new KZembaJsApiLite(container, host.get());
     else
-        api = new KJsCallApi(container, host.get());
+        api = commonApi = new KJsCallApi(container, host.get());
     container->setJsApiObject(api);
     api->initHandlers();
     api->init();
 
     QTextStream out(stdout);
-    KJsCallRunner runner(qobject_cast<KxHeadlessPage*>(container->page()), api, &out);
+    KJsCallRunner runner(qobject_cast<KxHeadlessPage*>(container->page()), commonApi, &out);
+    if (auto* safeApi = qobject_cast<KZembaSafeJSAPILite*>(api)) {
+        // A safe page's pushed events travel through the inner API its last registration made.
+        const QPointer<KZembaSafeJSAPILite> guard(safeApi);
+        runner.setPushTarget([guard]() -> KZembaCommonJsApi* { return guard ? guard->innerApi() : nullptr; });
+    }
     int exitCode = 0;
     QObject::connect(&runner, &KJsCallRunner::finished, &app, [&exitCode](int code) {
         exitCode = code;
