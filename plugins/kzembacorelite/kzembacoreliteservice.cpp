@@ -8,6 +8,12 @@
 #include "kzembaresourcehandler.h"
 #include "kzembathemestylehelper.h"
 
+#include <krt/kprocess.h>
+#include <vdllite/kxloggerlite.h>
+
+#include <QDesktopServices>
+#include <QUrl>
+
 KZembaCoreLiteService::KZembaCoreLiteService(QObject* parent)
     : QObject(parent)
     , m_account(new KZembaAccount(this))
@@ -67,4 +73,16 @@ IKZembaResourceHandler* KZembaCoreLiteService::getResourceHandler(const QString&
 {
     const auto it = m_resourceHandlers.find(resType);
     return it == m_resourceHandlers.end() ? nullptr : it->second.get();
+}
+
+void KZembaCoreLiteService::openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget*, QObject*,
+                                            const QVariantMap&)
+{
+    const QString module = QStringLiteral("KZembaCoreLite");
+    if (!krt::ksafe::KProcess::checkUrl(url)) {
+        KxLoggerLite::writeWarning(module, QStringLiteral("payment page refused: %1 (%2)").arg(url, moduleName));
+        return;
+    }
+    KxLoggerLite::writeInfo(module, QStringLiteral("payment page opened: %1 (%2)").arg(url, moduleName));
+    QDesktopServices::openUrl(QUrl(url));
 }

@@ -36,6 +36,10 @@ public:
     IKZembaShellThemeStyleHelper* getThemeStyleHelper() override;
     IKZembaRequestService* getRequestService() override;
     IKZembaResourceHandler* getResourceHandler(const QString& resType) override;
+    // The reference plug-in has no payment dialog of its own: it opens the payment page in the
+    // desktop's browser when the URL passes the suite's safety check.
+    void openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget* parent, QObject* jsObject,
+                         const QVariantMap& args) override;
 
 private:
     KZembaAccount* m_account;
