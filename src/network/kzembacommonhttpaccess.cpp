@@ -126,7 +126,7 @@ void KZembaCommonHttpAccess::onDone()
     }
     disconnectSlot();
     if (m_reply) {
-        m_rawResult = m_reply->readAll();
+        m_rawResult = takeBody();
         const QByteArray encoding = m_reply->rawHeader("content-encoding").trimmed();
         const bool deflate = encoding.compare("deflate", Qt::CaseInsensitive) == 0;
         const bool gzip = encoding.compare("gzip", Qt::CaseInsensitive) == 0
@@ -154,8 +154,13 @@ void KZembaCommonHttpAccess::onError(QNetworkReply::NetworkError code)
     m_isNetworkError = true;
     m_errorCode = static_cast<int>(code);
     if (m_reply)
-        m_rawResult = m_reply->readAll();
+        m_rawResult = takeBody();
     notify();
+}
+
+QByteArray KZembaCommonHttpAccess::takeBody()
+{
+    return m_reply ? m_reply->readAll() : QByteArray();
 }
 
 void KZembaCommonHttpAccess::onTimeout()

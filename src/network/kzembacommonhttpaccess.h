@@ -78,9 +78,16 @@ public slots:
     void onError(QNetworkReply::NetworkError code);
     void onTimeout();
 
+protected:
+    // The body still unread when the access ends; a subclass that reads the reply as it
+    // arrives puts back in front what it has taken but not used.
+    virtual QByteArray takeBody();
+    // Ends the access as a body over the limit.
+    void failBodyTooLarge();
+    qint64 maxBodyBytes() const { return m_maxBodyBytes; }
+
 private:
     void checkBodySize();
-    void failBodyTooLarge();
     void notify();
 
     QTimer m_timer;
