@@ -61,7 +61,7 @@ public:
     KHttpAccessEncryptApiContent* getEncryptContent() const;
 
     enum class InflateResult { Inflated, NotDeflate, TooLarge };
-    // Inflates a zlib or raw deflate body (with `gzip`, a gzip body) in 40960-byte passes,
+    // Inflates a zlib or raw deflate body (with `gzip`, a gzip body) into a reserved result,
     // stopping as soon as the output would pass `maxSize` bytes; `out` is set only when the
     // result is Inflated.
     static InflateResult inflateBody(const QByteArray& body, QByteArray& out, qint64 maxSize, bool gzip = false);
