@@ -31,8 +31,10 @@ Json::Value ConvertJsonHelper::variantToJson(const QVariant& value)
     case QMetaType::Float:
     case QMetaType::Double:
         return Json::Value(value.toDouble());
-    case QMetaType::QString:
-        return Json::Value(value.toString().toStdString());
+    case QMetaType::QString: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        return Json::Value(utf8.constData(), utf8.constData() + utf8.size());
+    }
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         return Json::Value(bytes.constData(), bytes.constData() + bytes.size());
@@ -76,6 +78,15 @@ Json::Value ConvertJsonHelper::variantToJson(const QVariant& value)
     return Json::Value();
 }
 
+QString ConvertJsonHelper::jsonString(const Json::Value& value)
+{
+    // Read in place: asString() would copy the text once more.
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    value.getString(&begin, &end);
+    return QString::fromUtf8(begin ? begin : "", int(end - begin));
+}
+
 QVariant ConvertJsonHelper::jsonToVariant(const Json::Value& value)
 {
     switch (value.type()) {
@@ -92,7 +103,7 @@ QVariant ConvertJsonHelper::jsonToVariant(const Json::Value& value)
     case Json::realValue:
         return QVariant(value.asDouble());
     case Json::stringValue:
-        return QVariant(QString::fromStdString(value.asString()));
+        return QVariant(jsonString(value));
     case Json::booleanValue:
         return QVariant(value.asBool());
     case Json::arrayValue: {

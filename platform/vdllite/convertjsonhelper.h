@@ -17,6 +17,8 @@ class KZEMBAPLATFORM_EXPORT ConvertJsonHelper
 public:
     static Json::Value variantToJson(const QVariant& value);
     static QVariant jsonToVariant(const Json::Value& value);
+    // The text of a string value.
+    static QString jsonString(const Json::Value& value);
     static QString variantMapSerialize(const QVariantMap& map);
 };
 

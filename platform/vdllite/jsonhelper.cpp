@@ -9,6 +9,8 @@
 #include <json/writer.h>
 
 #include <cstring>
+#include <map>
+#include <sstream>
 #include <exception>
 #include <memory>
 
@@ -67,6 +69,35 @@ bool withinLimits(const QByteArray& utf8, int maxDepth, QString* error)
     return true;
 }
 
+// Building a reader or a writer costs more than most calls' own parsing: each thread keeps
+// its own (they are not thread-safe), one reader per depth limit in use.
+Json::CharReader& reader(int maxDepth)
+{
+    thread_local std::map<int, std::unique_ptr<Json::CharReader>> readers;
+    std::unique_ptr<Json::CharReader>& kept = readers[maxDepth];
+    if (!kept) {
+        Json::CharReaderBuilder builder;
+        builder["collectComments"] = false;
+        builder["failIfExtra"] = true;
+        builder["rejectDupKeys"] = false;
+        // withinLimits() bounds the depth; the reader's own limit, which throws, only backs it up.
+        builder["stackLimit"] = maxDepth + 2;
+        kept.reset(builder.newCharReader());
+    }
+    return *kept;
+}
+
+Json::StreamWriter& writer()
+{
+    thread_local const std::unique_ptr<Json::StreamWriter> kept([] {
+        Json::StreamWriterBuilder builder;
+        builder["indentation"] = "";
+        builder["emitUTF8"] = true;
+        return builder.newStreamWriter();
+    }());
+    return *kept;
+}
+
 } // namespace
 
 bool JsonHelper::parseUntrusted(const QByteArray& utf8, Json::Value& root, QString* error, int maxDepth)
@@ -80,17 +111,10 @@ bool JsonHelper::parseUntrusted(const QByteArray& utf8, Json::Value& root, QStri
     if (!withinLimits(utf8, maxDepth, error))
         return false;
 
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = false;
-    builder["failIfExtra"] = true;
-    builder["rejectDupKeys"] = false;
-    // The pass above bounds the depth; the reader's own limit, which throws, only backs it up.
-    builder["stackLimit"] = maxDepth + 2;
     std::string errors;
     bool parsed = false;
     try {
-        const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-        parsed = reader->parse(utf8.constData(), utf8.constData() + utf8.size(), &root, &errors);
+        parsed = reader(maxDepth).parse(utf8.constData(), utf8.constData() + utf8.size(), &root, &errors);
     } catch (const std::exception& e) {
         parsed = false;
         errors = e.what();
@@ -155,10 +179,10 @@ Json::Value JsonHelper::parseJsonValue(const QString& text, bool* ok)
 
 QString JsonHelper::jsonValueToString(const Json::Value& value)
 {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    builder["emitUTF8"] = true;
-    return QString::fromStdString(Json::writeString(builder, value));
+    std::ostringstream text;
+    writer().write(value, &text);
+    const std::string utf8 = text.str();
+    return QString::fromUtf8(utf8.data(), int(utf8.size()));
 }
 
 QJsonValue JsonHelper::jsonValueToQJsonValue(const Json::Value& value)
@@ -173,7 +197,7 @@ QJsonValue JsonHelper::jsonValueToQJsonValue(const Json::Value& value)
     case Json::realValue:
         return QJsonValue(value.asDouble());
     case Json::stringValue:
-        return QJsonValue(QString::fromStdString(value.asString()));
+        return QJsonValue(ConvertJsonHelper::jsonString(value));
     case Json::booleanValue:
         return QJsonValue(value.asBool());
     case Json::arrayValue: {

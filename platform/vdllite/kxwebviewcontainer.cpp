@@ -156,13 +156,13 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
         }
     }
 
-    KxWebViewJSContext context(answer.id, method, args, callback);
+    KxWebViewJSContext context(answer.id, method, std::move(args), callback);
     if (!m_jsApiObject->dispatchCall(context)) {
         KxLoggerLite::writeWarning(QString::fromLatin1(kModule), QStringLiteral("no such method: %1").arg(method));
         answer.result = errorAnswer(QStringLiteral("no such method: %1").arg(method));
         return answer;
     }
-    answer.result = context.result();
+    answer.result = std::move(context.result());
     return answer;
 }
 

@@ -15,12 +15,11 @@ KxWebViewJSContext::KxWebViewJSContext()
 {
 }
 
-KxWebViewJSContext::KxWebViewJSContext(qint64 id, const QString& method, const Json::Value& args,
-                                       const QString& callback)
+KxWebViewJSContext::KxWebViewJSContext(qint64 id, const QString& method, Json::Value args, const QString& callback)
     : m_id(id)
     , m_method(method)
     , m_callback(callback)
-    , m_args(args)
+    , m_args(std::move(args))
 {
 }
 

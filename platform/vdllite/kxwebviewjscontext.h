@@ -18,7 +18,8 @@ class KZEMBAPLATFORM_EXPORT KxWebViewJSContext
 {
 public:
     KxWebViewJSContext();
-    KxWebViewJSContext(qint64 id, const QString& method, const Json::Value& args, const QString& callback);
+    // Pass `args` as an rvalue where it is not needed afterwards: a large argument is not copied.
+    KxWebViewJSContext(qint64 id, const QString& method, Json::Value args, const QString& callback);
 
     qint64 id() const { return m_id; }
     const QString& method() const { return m_method; }

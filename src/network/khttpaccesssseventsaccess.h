@@ -26,8 +26,14 @@ signals:
 public slots:
     void onSSEEvent();
 
+protected:
+    QByteArray takeBody() override;
+
 private:
     QStringList* m_events;
+    // What has arrived but is not yet a whole line: an unterminated line is looked at
+    // once per arrival, only in its new bytes, and stays part of the body at the end.
+    QByteArray m_pending;
 };
 
 #endif

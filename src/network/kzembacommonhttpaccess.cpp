@@ -11,6 +11,8 @@
 
 #include <zlib.h>
 
+#include <limits>
+
 KZembaCommonHttpAccess::KZembaCommonHttpAccess(QNetworkReply* reply, const QString& callback, const QString& type,
                                                int timeout)
     : m_reply(reply)
@@ -126,7 +128,7 @@ void KZembaCommonHttpAccess::onDone()
     }
     disconnectSlot();
     if (m_reply) {
-        m_rawResult = m_reply->readAll();
+        m_rawResult = takeBody();
         const QByteArray encoding = m_reply->rawHeader("content-encoding").trimmed();
         const bool deflate = encoding.compare("deflate", Qt::CaseInsensitive) == 0;
         const bool gzip = encoding.compare("gzip", Qt::CaseInsensitive) == 0
@@ -154,8 +156,13 @@ void KZembaCommonHttpAccess::onError(QNetworkReply::NetworkError code)
     m_isNetworkError = true;
     m_errorCode = static_cast<int>(code);
     if (m_reply)
-        m_rawResult = m_reply->readAll();
+        m_rawResult = takeBody();
     notify();
+}
+
+QByteArray KZembaCommonHttpAccess::takeBody()
+{
+    return m_reply ? m_reply->readAll() : QByteArray();
 }
 
 void KZembaCommonHttpAccess::onTimeout()
@@ -190,7 +197,10 @@ bool KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out
 KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const QByteArray& body, QByteArray& out,
                                                                           qint64 maxSize, bool gzip)
 {
-    static constexpr int kChunk = 40960;
+    // zlib writes straight into the result, in passes as large as its free room: a small pass
+    // makes zlib copy its window each time. Room beyond the limit is never given, so the first
+    // byte past it ends the inflate whatever the pass size.
+    static constexpr qint64 kFirstRoom = 1024 * 1024;
     z_stream stream{};
     // Window bits 15 read a zlib stream; 15 + 16 a gzip one.
     if (inflateInit2(&stream, gzip ? 15 + 16 : 15) != Z_OK)
@@ -202,25 +212,36 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
     };
     feedBody();
 
+    const qint64 cap = qMin<qint64>(maxSize + 1, std::numeric_limits<int>::max() - 1);
+    qint64 room = kFirstRoom;
+    if (gzip && body.size() >= 4) {
+        // A gzip trailer tells the size (modulo 4 GiB): enough room for one pass.
+        const auto* tail = reinterpret_cast<const unsigned char*>(body.constData() + body.size() - 4);
+        room = qMax<qint64>(room, qint64(tail[0]) | qint64(tail[1]) << 8 | qint64(tail[2]) << 16 | qint64(tail[3]) << 24);
+    } else {
+        room = qMax<qint64>(room, qint64(body.size()) * 4);
+    }
     QByteArray inflated;
+    inflated.resize(int(qMin(room, cap)));
+    qint64 size = 0;
     bool retried = false;
     InflateResult result = InflateResult::NotDeflate;
     for (;;) {
-        char buffer[kChunk];
-        stream.next_out = reinterpret_cast<Bytef*>(buffer);
-        stream.avail_out = kChunk;
+        if (size == inflated.size())
+            inflated.resize(int(qMin<qint64>(qint64(inflated.size()) * 2, cap)));
+        const qint64 free = qMin<qint64>(inflated.size() - size, std::numeric_limits<uInt>::max());
+        stream.next_out = reinterpret_cast<Bytef*>(inflated.data() + size);
+        stream.avail_out = static_cast<uInt>(free);
         const int status = inflate(&stream, Z_NO_FLUSH);
-        const int produced = kChunk - static_cast<int>(stream.avail_out);
-        if ((status == Z_OK || status == Z_STREAM_END) && inflated.size() + qint64(produced) > maxSize) {
+        const qint64 produced = free - qint64(stream.avail_out);
+        size += produced;
+        if ((status == Z_OK || status == Z_STREAM_END) && size > maxSize) {
             result = InflateResult::TooLarge;
             break;
         }
-        if (status == Z_OK) {
-            inflated.append(buffer, produced);
+        if (status == Z_OK)
             continue;
-        }
         if (status == Z_STREAM_END) {
-            inflated.append(buffer, produced);
             result = InflateResult::Inflated;
             break;
         }
@@ -228,12 +249,12 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
             // Raw deflate without the zlib header: put a header in front and start over.
             retried = true;
             inflateReset(&stream);
-            inflated.clear();
+            size = 0;
             static const unsigned char header[] = {0x78, 0x01};
             stream.next_in = const_cast<Bytef*>(header);
             stream.avail_in = sizeof(header);
-            stream.next_out = reinterpret_cast<Bytef*>(buffer);
-            stream.avail_out = kChunk;
+            stream.next_out = reinterpret_cast<Bytef*>(inflated.data());
+            stream.avail_out = static_cast<uInt>(qMin<qint64>(inflated.size(), std::numeric_limits<uInt>::max()));
             if (inflate(&stream, Z_NO_FLUSH) != Z_OK)
                 break;
             feedBody();
@@ -248,7 +269,9 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
         break;
     }
     inflateEnd(&stream);
-    if (result == InflateResult::Inflated)
-        out = inflated;
+    if (result == InflateResult::Inflated) {
+        inflated.resize(int(size));
+        out = std::move(inflated);
+    }
     return result;
 }

@@ -61,7 +61,7 @@ public:
     KHttpAccessEncryptApiContent* getEncryptContent() const;
 
     enum class InflateResult { Inflated, NotDeflate, TooLarge };
-    // Inflates a zlib or raw deflate body (with `gzip`, a gzip body) in 40960-byte passes,
+    // Inflates a zlib or raw deflate body (with `gzip`, a gzip body) into a reserved result,
     // stopping as soon as the output would pass `maxSize` bytes; `out` is set only when the
     // result is Inflated.
     static InflateResult inflateBody(const QByteArray& body, QByteArray& out, qint64 maxSize, bool gzip = false);
@@ -78,9 +78,16 @@ public slots:
     void onError(QNetworkReply::NetworkError code);
     void onTimeout();
 
+protected:
+    // The body still unread when the access ends; a subclass that reads the reply as it
+    // arrives puts back in front what it has taken but not used.
+    virtual QByteArray takeBody();
+    // Ends the access as a body over the limit.
+    void failBodyTooLarge();
+    qint64 maxBodyBytes() const { return m_maxBodyBytes; }
+
 private:
     void checkBodySize();
-    void failBodyTooLarge();
     void notify();
 
     QTimer m_timer;

@@ -182,6 +182,38 @@ private slots:
         QCOMPARE(out, ok ? output : QByteArray("untouched"));
     }
 
+    // Bodies that take many passes and a growing result, and the limit to the byte.
+    void inflateWithinLimit_data()
+    {
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<int>("extra");
+        QTest::addColumn<int>("result");
+        const int inflated = int(KZembaCommonHttpAccess::InflateResult::Inflated);
+        const int tooLarge = int(KZembaCommonHttpAccess::InflateResult::TooLarge);
+        QTest::newRow("zlib, room to spare") << Encoding::Zlib << 1000 << inflated;
+        QTest::newRow("zlib, exactly the limit") << Encoding::Zlib << 0 << inflated;
+        QTest::newRow("zlib, one byte past") << Encoding::Zlib << -1 << tooLarge;
+        QTest::newRow("raw, exactly the limit") << Encoding::RawDeflate << 0 << inflated;
+        QTest::newRow("raw, one byte past") << Encoding::RawDeflate << -1 << tooLarge;
+        QTest::newRow("gzip, exactly the limit") << Encoding::Gzip << 0 << inflated;
+        QTest::newRow("gzip, one byte past") << Encoding::Gzip << -1 << tooLarge;
+    }
+
+    void inflateWithinLimit()
+    {
+        QFETCH(Encoding, encoding);
+        QFETCH(int, extra);
+        QFETCH(int, result);
+        QByteArray plain;
+        for (int i = 0; plain.size() < 6 * 1024 * 1024; ++i)
+            plain += "row " + QByteArray::number(i * 7919 % 100003) + " of a long body\n";
+        QByteArray out("untouched");
+        const auto got = KZembaCommonHttpAccess::inflateBody(KTestHttpAnswer::compress(plain, encoding), out,
+                                                             plain.size() + extra, encoding == Encoding::Gzip);
+        QCOMPARE(int(got), result);
+        QCOMPARE(out, got == KZembaCommonHttpAccess::InflateResult::Inflated ? plain : QByteArray("untouched"));
+    }
+
     void requestHeadersAndCookies()
     {
         m_server.setAnswer("/h", KTestHttpAnswer(200, "{\"ok\":1}"));

@@ -185,7 +185,69 @@ private slots:
         QCOMPARE(fromSignals, events);
     }
 
+    // Wherever the pieces of a stream break, the events, their order and the unterminated
+    // rest left for the raw result are those of the stream in one piece.
+    void splitAtEveryBoundary_data()
+    {
+        QTest::addColumn<int>("boundary");
+        for (int at = 1; at < fixedStream().size(); ++at)
+            QTest::addRow("at %d", at) << at;
+        QTest::addRow("byte by byte") << -1;
+    }
+
+    void splitAtEveryBoundary()
+    {
+        QFETCH(int, boundary);
+        const QByteArray stream = fixedStream();
+        QList<QByteArray> pieces;
+        if (boundary > 0) {
+            pieces = {stream.left(boundary), stream.mid(boundary)};
+        } else {
+            for (const char byte : stream)
+                pieces.append(QByteArray(1, byte));
+        }
+        const StreamResult whole = throughAccess({stream});
+        QCOMPARE(whole.events, (QStringList{" one\r\n", "two\n", " a", " last\n"}));
+        QCOMPARE(whole.raw, QByteArray("data: tail"));
+        const StreamResult split = throughAccess(pieces);
+        QCOMPARE(split.events, whole.events);
+        QCOMPARE(split.signalled, whole.events);
+        QCOMPARE(split.raw, whole.raw);
+    }
+
 private:
+    struct StreamResult
+    {
+        QStringList events;
+        QStringList signalled;
+        QByteArray raw;
+    };
+
+    static QByteArray fixedStream()
+    {
+        static const char text[] = "data: one\r\n\nevent: e\nid: 7\ndata:two\n: note\ndata: a\0b\n\ndata: last\ndata: tail";
+        return QByteArray(text, int(sizeof(text)) - 1);
+    }
+
+    // Runs one event-stream access over `chunks`, sent one by one with a pause between them.
+    StreamResult throughAccess(const QList<QByteArray>& chunks)
+    {
+        m_server.setAnswer("/pieces", KTestHttpAnswer::eventStream(chunks, 2));
+        QNetworkAccessManager manager;
+        StreamResult result;
+        KHttpAccessSSEventsAccess access(result.events, manager.get(QNetworkRequest(QUrl(m_server.url("/pieces")))),
+                                         "cb", "text", 10000);
+        QSignalSpy emitted(&access, &KHttpAccessSSEventsAccess::ssEvent);
+        QSignalSpy done(&access, &KZembaCommonHttpAccess::done);
+        access.go();
+        if (!done.wait(10000))
+            return result;
+        for (const QList<QVariant>& arguments : emitted)
+            result.signalled += arguments.at(0).toStringList();
+        result.raw = access.rawResult();
+        return result;
+    }
+
     KTestHttpServer m_server;
     std::unique_ptr<KTestRuntime> m_runtime;
     std::unique_ptr<KTestPageHost> m_host;
