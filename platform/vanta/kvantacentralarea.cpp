@@ -2,6 +2,7 @@
 
 #include "kvantamainwindow.h"
 #include "kvantapage.h"
+#include "kvantaqoxpage.h"
 #include "kvantasubpage.h"
 #include "kvantasubpages.h"
 #include "kvantatabbar.h"
@@ -24,7 +25,9 @@ KVantaPage* KVantaCentralArea::addPage(int widgetType, const QString& text, cons
     if (maxPages > 0 && pages().size() >= maxPages)
         return nullptr;
 
-    auto* page = new KVantaPage(widgetType, text, params, this);
+    KVantaPage* page = KVantaQoxPage::isQoxWidgetType(widgetType)
+                           ? new KVantaQoxPage(widgetType, text, params, this)
+                           : new KVantaPage(widgetType, text, params, this);
     m_pages.append(page);
     auto* window = qobject_cast<KVantaMainWindow*>(parent());
     KVantaTabBar* tabBar = window ? window->tabBar() : nullptr;

@@ -31,7 +31,8 @@ public:
     explicit KVantaCentralArea(QWidget* parent = nullptr);
     ~KVantaCentralArea() override;
 
-    // The new page, owned by the area, or null when the area refuses it.
+    // The new page, owned by the area, or null when the area refuses it. Document types
+    // (3, 4, 5) get a KVantaQoxPage.
     KVantaPage* addPage(int widgetType, const QString& text, const QVariantMap& params);
 
     QList<KVantaPage*> pages() const;

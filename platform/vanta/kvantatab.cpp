@@ -20,3 +20,14 @@ KVantaTabBar* KVantaTab::tabBar() const
 {
     return qobject_cast<KVantaTabBar*>(parent());
 }
+
+void KVantaTab::setAllowReAttachSubwindow(bool allow)
+{
+    m_allowReAttach = allow;
+}
+
+void KVantaTab::reAttachSubPage(KVantaSubPage*)
+{
+    if (m_allowReAttach)
+        ++m_reAttachCount;
+}

@@ -23,8 +23,18 @@ public:
     KVantaSubPage* subPage() const;
     KVantaTabBar* tabBar() const;
 
+    // Whether the tab's sub-page may be taken out of its window and re-attached elsewhere.
+    bool allowReAttachSubwindow() const { return m_allowReAttach; }
+    void setAllowReAttachSubwindow(bool allow);
+    // Re-attaches the tab's sub-page to `target`'s place; null takes it out of the window.
+    // Ignored unless allowed. The tab counts the requests it accepted.
+    void reAttachSubPage(KVantaSubPage* target);
+    int reAttachCount() const { return m_reAttachCount; }
+
 private:
     QPointer<KVantaSubPage> m_subPage;
+    bool m_allowReAttach = false;
+    int m_reAttachCount = 0;
 };
 
 #endif

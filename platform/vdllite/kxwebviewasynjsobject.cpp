@@ -1,5 +1,6 @@
 #include "kxwebviewasynjsobject.h"
 
+#include "kxjsapiskinhandler.h"
 #include "kxwebviewcontainer.h"
 #include "kxwebviewjscontext.h"
 
@@ -18,6 +19,10 @@ KxWebViewContainer* KxWebViewAsynJSObject::container() const
 
 void KxWebViewAsynJSObject::initHandlers()
 {
+    // The framework's own name spaces, which every page may use.
+    const QString skin = QStringLiteral("common.skin");
+    if (!findHandler(skin))
+        setHandler(skin, new KxJSApiSkinHandler(this, this));
     m_handlersValid = true;
 }
 

@@ -25,6 +25,7 @@ public:
 
     KxWebViewContainer* container() const;
 
+    // Registers the framework's own handlers ("common.skin", KxJSApiSkinHandler).
     virtual void initHandlers();
     bool isHandlersValid() const;
 

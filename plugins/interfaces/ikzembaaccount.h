@@ -22,6 +22,8 @@ public:
     virtual QString getCookies() = 0;
     virtual void login(const QVariantMap& args) = 0;
     virtual void logout(const QVariantMap& args) = 0;
+    // The signed-in user's id; empty when nobody is signed in.
+    virtual QString getUserId() = 0;
 };
 
 #endif

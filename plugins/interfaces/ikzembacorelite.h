@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QVariantMap>
 
 class IKZembaAccount;
 class IKZembaRequestService;
@@ -13,6 +14,7 @@ class IKZembaShellThemeStyleHelper;
 class KxWebViewAsynJSObject;
 class KxWebViewJSApiHandler;
 class QObject;
+class QWidget;
 
 /// The core-lite service of the plug-in "kzembacorelite" (entry
 /// GetIKZembaCoreLite): combined configuration, the page handlers it makes,
@@ -38,6 +40,10 @@ public:
     virtual IKZembaRequestService* getRequestService() = 0;
     // The handler of resources of type `resType`; null when the type is unknown.
     virtual IKZembaResourceHandler* getResourceHandler(const QString& resType) = 0;
+    // Opens the unified payment dialog at `url` for `moduleName` over `parent`; the dialog
+    // answers the page through `jsObject`. `args` is the page's whole request.
+    virtual void openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget* parent, QObject* jsObject,
+                                 const QVariantMap& args) = 0;
 };
 
 using GetIKZembaCoreLiteFn = IKZembaCoreLite* (*)();

@@ -95,6 +95,10 @@ public slots:
     virtual void onResDownloadSuccess(const QString& id);
     virtual void onResDownloadError(const QString& id, DownloadFailInfo info);
     virtual void onUpdateResDownloadProgress(const QString& id, int percent);
+    // Passed on to the handler registered as "common.hoverhandler.", which answers.
+    virtual void showHoverPreview(KxWebViewJSContext& context);
+    virtual void hideHoverPreview(KxWebViewJSContext& context);
+    virtual void getHoverPreviewStatus(KxWebViewJSContext& context);
     virtual void getMatchParams(KxWebViewJSContext& context);
     virtual void checkFontsExist(KxWebViewJSContext& context) = 0;
     virtual void getFpcCombConfig(KxWebViewJSContext& context);
@@ -133,6 +137,20 @@ public slots:
     void sseClose(KxWebViewJSContext& context);
     void onHttpAccessDone(KZembaCommonHttpAccess* access);
 
+    void setPreviewIdVisible(KxWebViewJSContext& context);
+    void getPreviewIdVisible(KxWebViewJSContext& context);
+    void isSupportPreviewIdChange(KxWebViewJSContext& context);
+    void getDesktopPath(KxWebViewJSContext& context);
+    void openLocalPath(KxWebViewJSContext& context);
+    void setCommonProperty(KxWebViewJSContext& context);
+    void getCommonProperty(KxWebViewJSContext& context);
+    void getPluginRegeditValue(KxWebViewJSContext& context);
+    void setPluginRegeditValue(KxWebViewJSContext& context);
+    void fileExistWithMD5(KxWebViewJSContext& context);
+    void setDropMenuHeight(KxWebViewJSContext& context);
+    void getDropMenuInfo(KxWebViewJSContext& context);
+    void openVantaPluginPage(KxWebViewJSContext& context);
+
 protected:
     virtual IKZembaResourceHandler* getResourceHandler(const QString& resType);
     virtual void registDone();
@@ -146,6 +164,11 @@ protected slots:
     void onPublishApplyResult(const ApplyResultInfo& info);
 
 protected:
+    // A value in the module settings file "<office data>/<group>/common.ini" (`fileMode`), else in
+    // the plug-in settings store's group `group`. Reading a missing key gives an empty text.
+    static void writeSetting(const QString& group, const QString& key, const QString& value, bool fileMode);
+    static QString readSetting(const QString& group, const QString& key, bool fileMode);
+
     // The request of a page's HTTP call, with its cookies, headers and the account's decoration.
     QNetworkRequest getNetRequest(const QVariantMap& args, QNetworkAccessManager::Operation operation);
     // Hands the reply to a new access object, which answers the page when the request ends.
@@ -154,8 +177,11 @@ protected:
     void handleHttpAccess(KZembaCommonHttpAccess* access);
     // Drops an access without answering the page.
     void releaseHttpAccess(KZembaCommonHttpAccess* access);
+    void forwardToHoverHandler(const QString& method, KxWebViewJSContext& context);
     int httpAccessCount() const { return m_httpAccessList.size(); }
     const QList<KZembaCommonHttpAccess*>& httpAccesses() const { return m_httpAccessList; }
+    // No payment dialog opens while this time (ms since the epoch) lies ahead; nothing sets it yet.
+    qint64 payDialogGuard() const { return m_payDialogGuardMs; }
 
 signals:
     void showView();
@@ -179,6 +205,7 @@ private:
     QString m_lastVipInfo;
     // Downloads started by downloadAndApplyOnlineRes: download id -> page callback.
     QMap<QString, QString> m_pendingDownloadRequests;
+    qint64 m_payDialogGuardMs = 0;
     // Combined-configuration groups whose changes are pushed to the page.
     QList<int> m_watchedFpcGroups;
 };

@@ -49,15 +49,6 @@ QString pageQueryText(const QVariantMap& params)
     return query;
 }
 
-KVantaPage* pageContaining(QObject* object)
-{
-    for (QObject* o = object; o; o = o->parent()) {
-        if (auto* page = qobject_cast<KVantaPage*>(o))
-            return page;
-    }
-    return nullptr;
-}
-
 KVantaTab* currentTabOf(KVantaPage* page)
 {
     KVantaSubPage* subPage = page ? page->subPages()->currentSubPage() : nullptr;
@@ -66,45 +57,11 @@ KVantaTab* currentTabOf(KVantaPage* page)
 
 void moveTabAfterRequester(KVantaTabBar* tabBar, KVantaPage* newPage, QObject* requester)
 {
-    const int requesterIndex = tabBar->indexOf(currentTabOf(pageContaining(requester)));
+    const int requesterIndex = tabBar->indexOf(currentTabOf(vantaPageContaining(requester)));
     const int newIndex = tabBar->indexOf(currentTabOf(newPage));
     if (requesterIndex < 0 || newIndex < 0)
         return;
     tabBar->moveTab(newIndex, requesterIndex + 1);
-}
-
-// Runs when the network service has prepared the plug-in. The requester may be
-// gone by then; the page then opens in the current main window, with no tab move.
-void showPluginPage(bool ready, const QString& query, const QString& type, bool moveToNext,
-                    const QPointer<QObject>& requester)
-{
-    if (!ready)
-        return;
-    const QString pageArgument = QStringLiteral("pageFrom=%1").arg(QString::fromLatin1(query.toUtf8().toHex()));
-    const int widgetType = KVantaPluginWidget::convertWidgetType(type);
-    if (widgetType == KVantaPluginWidget::InvalidWidget)
-        return;
-
-    KVantaMainWindow* window = KVantaApplication::findRelativeVantaMainWindow(requester);
-    if (!window) {
-        if (KVantaApplication* app = KVantaApplication::instance())
-            window = app->currentMainWindow();
-    }
-    if (!window)
-        return;
-    KVantaCentralArea* centralArea = window->centralArea();
-    if (!centralArea)
-        return;
-
-    KVantaPage* page = centralArea->addPage(widgetType, pageArgument, QVariantMap());
-    if (!page)
-        return;
-    centralArea->setCurrentPage(page);
-    page->notifyPage(QString(), QStringList(), 2, 0, QVariantMap());
-
-    KVantaTabBar* tabBar = window->tabBar();
-    if (moveToNext && tabBar && requester)
-        moveTabAfterRequester(tabBar, page, requester);
 }
 
 bool openAsApp(const QVariantMap& params, QString& errorText)
@@ -146,13 +103,58 @@ bool openAsPluginPage(const QVariantMap& params, QString& errorText, QObject* pa
     const QPointer<QObject> requester(parent);
     network->preparePlugin(
         pluginName,
-        [query, type, moveToNext, requester](bool ready) { showPluginPage(ready, query, type, moveToNext, requester); },
+        [query, type, moveToNext, requester](bool ready) {
+            if (ready)
+                showVantaPluginPage(query, type, moveToNext, requester);
+        },
         [](double) {});
     errorText.clear();
     return true;
 }
 
 } // namespace
+
+KVantaPage* showVantaPluginPage(const QString& query, const QString& type, bool moveToNext,
+                                const QPointer<QObject>& requester, const std::function<void(KVantaMainWindow*)>& beforeShow)
+{
+    const QString pageArgument = QStringLiteral("pageFrom=%1").arg(QString::fromLatin1(query.toUtf8().toHex()));
+    const int widgetType = KVantaPluginWidget::convertWidgetType(type);
+    if (widgetType == KVantaPluginWidget::InvalidWidget)
+        return nullptr;
+
+    KVantaMainWindow* window = KVantaApplication::findRelativeVantaMainWindow(requester);
+    if (!window) {
+        if (KVantaApplication* app = KVantaApplication::instance())
+            window = app->currentMainWindow();
+    }
+    if (!window)
+        return nullptr;
+    KVantaCentralArea* centralArea = window->centralArea();
+    if (!centralArea)
+        return nullptr;
+
+    KVantaPage* page = centralArea->addPage(widgetType, pageArgument, QVariantMap());
+    if (!page)
+        return nullptr;
+    if (beforeShow)
+        beforeShow(window);
+    centralArea->setCurrentPage(page);
+    page->notifyPage(QString(), QStringList(), 2, 0, QVariantMap());
+
+    KVantaTabBar* tabBar = window->tabBar();
+    if (moveToNext && tabBar && requester)
+        moveTabAfterRequester(tabBar, page, requester);
+    return page;
+}
+
+KVantaPage* vantaPageContaining(QObject* object)
+{
+    for (QObject* o = object; o; o = o->parent()) {
+        if (auto* page = qobject_cast<KVantaPage*>(o))
+            return page;
+    }
+    return nullptr;
+}
 
 bool queueVantaRunApp(QObject* runner, const QString& appId, const QString& entry, const QVariantMap& params)
 {

@@ -3,9 +3,14 @@
 
 #include "kzembajsapilite_export.h"
 
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
+
+class KVantaMainWindow;
+class KVantaPage;
 class QObject;
 
 // Opens a store page or store app described by `params`: "popup" runs the app
@@ -26,5 +31,17 @@ KZEMBAJSAPILITE_EXPORT bool getOpenZembaPageEnabled(const QVariantMap& params, Q
 // parameters in the shell's text form; the app starts from the runner's event loop.
 // False when the runner refuses the call (no slot of that name and arguments).
 bool queueVantaRunApp(QObject* runner, const QString& appId, const QString& entry, const QVariantMap& params);
+
+// Shows the page of the prepared shell plug-in: page type `type` with the argument
+// "pageFrom=<hex of the UTF-8 of query>", in the main window of `requester` (the current
+// one when it has none or is gone). `beforeShow` runs once the page is added, before it
+// becomes current and is notified; with `moveToNext` its tab then moves right after the
+// requester's. Null when nothing opened (unknown type, no window or central area, refused).
+KVantaPage* showVantaPluginPage(const QString& query, const QString& type, bool moveToNext,
+                                const QPointer<QObject>& requester,
+                                const std::function<void(KVantaMainWindow*)>& beforeShow = {});
+
+// The shell page that `object` lives in (the first one among its object parents), or null.
+KVantaPage* vantaPageContaining(QObject* object);
 
 #endif

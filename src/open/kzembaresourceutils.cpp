@@ -16,15 +16,15 @@ const char* const kResourcePlugin = "kzembaresource";
 const char* const kResourceShopAppId = "zembaresourceshop";
 const char* const kAutoPopKey = "konlinetaskpane/LibrarySimilar/switch";
 
-bool isResourceShopAvailable()
+} // namespace
+
+bool KZembaResourceUtils::isResourceShopAvailable()
 {
     if (!KVantaPluginChecker::isPluginAvailable(QString::fromLatin1(kResourcePlugin)))
         return false;
     KAppMgr* appMgr = KAppMgr::getInstance();
     return appMgr && appMgr->getApp(QString::fromLatin1(kResourceShopAppId));
 }
-
-} // namespace
 
 bool KZembaResourceUtils::isCanAutoPopDocSimilar()
 {

@@ -13,6 +13,8 @@
 class KZEMBAJSAPILITE_EXPORT KZembaResourceUtils
 {
 public:
+    // The plug-in "kzembaresource" is available and the app manager knows the shop.
+    static bool isResourceShopAvailable();
     static bool isCanAutoPopDocSimilar();
     static void setCanAutoPopDocSmilar(bool enabled);
 

@@ -48,7 +48,7 @@ private slots:
         QFile file(QStringLiteral(KZEMBA_TOOLS_DATA "/script.jsonl"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray script = file.readAll();
-        const Run result = run(script);
+        const Run result = run(script, {"--api", "common"});
         QCOMPARE(result.exitCode, 1);
 
         const QList<QJsonObject> expected{
@@ -68,6 +68,37 @@ private slots:
             {{"timeout", "onPush"}},
             {{"error", "line 11: unknown command"}},
             {{"error", "line 12: \"call\" needs a name, an \"args\" object and a \"callback\" text"}},
+        };
+        QCOMPARE(result.lines, expected);
+    }
+
+    // The default object is the one the suite creates: its skin colours come from the theme,
+    // and its utility name spaces answer.
+    void litePageScript()
+    {
+        m_runtime->setValue("ui/skinName", "dark");
+        QFile file(QStringLiteral(KZEMBA_TOOLS_DATA "/lite.jsonl"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Run result = run(file.readAll());
+        QCOMPARE(result.exitCode, 0);
+
+        const QList<QJsonObject> expected{
+            {{"call", "getSkinColorConfig"},
+             {"answer", QJsonObject{{"callstatus", "ok"},
+                                    {"result", QJsonObject{{"dlg-background-01", "#2b2d33"}, {"no-such-key", ""}}}}}},
+            {{"call", "getSkinHintConfig"},
+             {"answer", QJsonObject{{"callstatus", "ok"}, {"result", QJsonObject{{"dlg-background-01", "#2b2d33"}}}}}},
+            {{"call", "checkFontsExist"},
+             {"answer", QJsonObject{{"callstatus", "error"}, {"errormsg", "input json invalid. no fontNames."}}}},
+            {{"call", "getZembaPageEnabled"}, {"answer", QJsonObject{{"code", false}, {"result", "args empty"}}}},
+            {{"call", "openZembaPage"},
+             {"answer", QJsonObject{{"result", false}, {"message", "entry cannot be empty"}}}},
+            {{"call", "notifyComponentMsg"}, {"answer", QJsonObject{{"result", false}}}},
+            // Without the base plug-in the plug-in cannot be prepared; the page hears it at once.
+            {{"deliver", "pluginloadFailed"},
+             {"text", "{\"name\":\"p1\"}"},
+             {"json", QJsonObject{{"name", "p1"}}}},
+            {{"call", "zemba.util.openVantaPluginPage"}, {"answer", QJsonValue::Null}},
         };
         QCOMPARE(result.lines, expected);
     }

@@ -4,6 +4,8 @@
 #include "kjscallapi.h"
 #include "kjscallrunner.h"
 
+#include "open/kzembajsapilite.h"
+
 #include <krt/kcoreapplication.h>
 #include <krt/kpluginconfig.h>
 #include <krt/kruntimeconfig.h>
@@ -29,8 +31,11 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     const QCommandLineOption runtimeOption(QStringLiteral("runtime"), QStringLiteral("Runtime configuration folder."),
                                            QStringLiteral("dir"));
-    const QCommandLineOption apiOption(QStringLiteral("api"), QStringLiteral("JS API object to host: common."),
-                                       QStringLiteral("name"), QStringLiteral("common"));
+    const QCommandLineOption apiOption(
+        QStringLiteral("api"),
+        QStringLiteral("JS API object to host: lite (the one the suite creates for store pages) or common "
+                       "(the common object with this tool's own skin, font and payment answers)."),
+        QStringLiteral("name"), QStringLiteral("lite"));
     const QCommandLineOption noPluginsOption(QStringLiteral("no-plugins"),
                                              QStringLiteral("Run without any store plug-in, even those that ship with the library."));
     parser.addOption(runtimeOption);
@@ -43,8 +48,9 @@ int main(int argc, char** argv)
     if (parser.isSet(runtimeOption))
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
     kpluginconfig::setPluginsDisabled(parser.isSet(noPluginsOption));
-    if (parser.value(apiOption) != QLatin1String("common")) {
-        err << "unknown --api " << parser.value(apiOption) << '\n';
+    const QString apiName = parser.value(apiOption);
+    if (apiName != QLatin1String("lite") && apiName != QLatin1String("common")) {
+        err << "unknown --api " << apiName << '\n';
         return 2;
     }
 
@@ -66,7 +72,11 @@ int main(int argc, char** argv)
 
     auto host = std::make_unique<QWidget>();
     auto* container = new KxWebViewContainer(host.get());
-    auto* api = new KJsCallApi(container, host.get());
+    KZembaCommonJsApi* api = nullptr;
+    if (apiName == QLatin1String("lite"))
+        api = new KZembaJsApiLite(container, host.get());
+    else
+        api = new KJsCallApi(container, host.get());
     container->setJsApiObject(api);
     api->initHandlers();
     api->init();

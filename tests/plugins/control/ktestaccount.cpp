@@ -33,3 +33,8 @@ void KTestAccount::logout(const QVariantMap& args)
 {
     m_control->record(QStringLiteral("account.logout"), {args});
 }
+
+QString KTestAccount::getUserId()
+{
+    return m_control->option(QStringLiteral("account/userId")).toString();
+}

@@ -22,6 +22,8 @@ public:
     QString getCookies() override;
     void login(const QVariantMap& args) override;
     void logout(const QVariantMap& args) override;
+    // Option "account/userId".
+    QString getUserId() override;
 
 signals:
     void cookiesChanged();

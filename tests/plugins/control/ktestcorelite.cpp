@@ -10,6 +10,7 @@
 #include "ktestthemestylehelper.h"
 
 #include <QMetaMethod>
+#include <QWidget>
 
 KTestCoreLite::KTestCoreLite(KTestPluginControl* control)
     : m_control(control)
@@ -103,4 +104,12 @@ IKZembaResourceHandler* KTestCoreLite::getResourceHandler(const QString& resType
 IKZembaRequestService* KTestCoreLite::getRequestService()
 {
     return m_control->option(QStringLiteral("request/present"), true).toBool() ? m_requestDecorator : nullptr;
+}
+
+void KTestCoreLite::openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget* parent, QObject* jsObject,
+                                   const QVariantMap& args)
+{
+    m_control->record(QStringLiteral("corelite.openUnifyPayDlg"),
+                      {url, moduleName, QVariant::fromValue(static_cast<QObject*>(parent)), QVariant::fromValue(jsObject),
+                       args});
 }

@@ -40,6 +40,9 @@ public:
     IKZembaRequestService* getRequestService() override;
     // Types listed in the option "corelite/resourceTypes" have a handler.
     IKZembaResourceHandler* getResourceHandler(const QString& resType) override;
+    // Recorded as "corelite.openUnifyPayDlg" (url, module name, parent, JS object, args).
+    void openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget* parent, QObject* jsObject,
+                         const QVariantMap& args) override;
 
     KTestAccount* account() const { return m_account; }
     KTestThemeStyleHelper* theme() const { return m_theme; }
