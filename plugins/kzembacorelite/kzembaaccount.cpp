@@ -28,6 +28,11 @@ void KZembaAccount::notifyCookiesChanged(QObject* receiver, const char* slot)
         connect(this, SIGNAL(cookiesChanged()), receiver, slot, Qt::UniqueConnection);
 }
 
+QString KZembaAccount::getUserId()
+{
+    return kzembaaccountfile::current().value(QStringLiteral("userid")).toString();
+}
+
 QString KZembaAccount::getCookies()
 {
     return kzembaaccountfile::cookieString(cookies());

@@ -21,6 +21,7 @@ public:
     QString getCookies() override;
     void login(const QVariantMap& args) override;
     void logout(const QVariantMap& args) override;
+    QString getUserId() override;
 
     QVariantMap cookies() const;
     // The account without its cookies: what a restricted page may see.

@@ -8,6 +8,8 @@
 #include "kzembaresourcehandler.h"
 #include "kzembathemestylehelper.h"
 
+#include <vdllite/kxloggerlite.h>
+
 KZembaCoreLiteService::KZembaCoreLiteService(QObject* parent)
     : QObject(parent)
     , m_account(new KZembaAccount(this))
@@ -67,4 +69,11 @@ IKZembaResourceHandler* KZembaCoreLiteService::getResourceHandler(const QString&
 {
     const auto it = m_resourceHandlers.find(resType);
     return it == m_resourceHandlers.end() ? nullptr : it->second.get();
+}
+
+void KZembaCoreLiteService::openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget*, QObject*,
+                                            const QVariantMap&)
+{
+    KxLoggerLite::writeWarning(QStringLiteral("KZembaCoreLite"),
+                               QStringLiteral("no payment dialog in the reference plug-in (%1, %2)").arg(moduleName, url));
 }

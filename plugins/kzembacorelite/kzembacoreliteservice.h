@@ -36,6 +36,9 @@ public:
     IKZembaShellThemeStyleHelper* getThemeStyleHelper() override;
     IKZembaRequestService* getRequestService() override;
     IKZembaResourceHandler* getResourceHandler(const QString& resType) override;
+    // The reference plug-in has no payment dialog: the request is logged and goes no further.
+    void openUnifyPayDlg(const QString& url, const QString& moduleName, QWidget* parent, QObject* jsObject,
+                         const QVariantMap& args) override;
 
 private:
     KZembaAccount* m_account;
