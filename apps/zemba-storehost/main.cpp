@@ -12,14 +12,12 @@
 #include <vdllite/kxwebviewcontainer.h>
 
 #include <QCommandLineParser>
-#include <QImage>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
 #include <csignal>
-#include <cstdio>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>

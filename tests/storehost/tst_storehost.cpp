@@ -91,9 +91,9 @@ private slots:
         // The header bar of the sample store is painted.
         QCOMPARE(image.pixelColor(4, 4), QColor("#1f3b5c"));
 
-        // The applied resources are in the runtime's data folder.
-        const QStringList applied = QDir(runtime.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        QVERIFY(!applied.isEmpty());
+        // The inserted resources were applied below the runtime's data folder.
+        QVERIFY(QFile::exists(runtime.path() + "/data/zemba/resources/template/tpl-report/tpl-report.txt"));
+        QVERIFY(QFile::exists(runtime.path() + "/data/zemba/resources/picture/pic-harbour/pic-harbour.txt"));
     }
 
     void unloadableUrlShowsTheErrorPage()
