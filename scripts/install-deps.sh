@@ -7,6 +7,8 @@ libboost-dev libssl-dev zlib1g-dev
 libzip-dev python3 libqt5svg5-dev"
 # The browser page (QtWebEngine, QWebChannel) and the display its tests run on.
 packages="$packages qtwebengine5-dev libqt5webchannel5-dev xvfb xauth"
+# A font for the demo store host's pages.
+packages="$packages fonts-dejavu-core"
 
 missing=""
 for pkg in $packages; do

@@ -1,5 +1,8 @@
 #!/bin/sh
-# Sets up everything, builds, and runs zemba-jscall on the sample page script.
+# Sets up everything, builds, and runs the demo store host on its sample store.
+#   sh scripts/run.sh           headless (under xvfb-run when there is no display): writes a
+#                               screenshot, prints where it is and the page's self-check
+#   sh scripts/run.sh --window  the store in a window on the current display
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -7,11 +10,14 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -DKZEMBA_BUILD_TESTS=OFF -DKZEMBA_BUILD_BENCH=OFF
 cmake --build build -j"$(nproc)"
 
-tool=build/bin/zemba-jscall
-if [ ! -x "$tool" ]; then
-    echo "zemba-jscall is not there yet; the library and the platform layer are built in build/."
-    exit 0
+host=build/bin/zemba-storehost
+if [ "${1:-}" = "--window" ]; then
+    exec "$host" --log
 fi
-runtime="$(mktemp -d)"
-trap 'rm -rf "$runtime"' EXIT
-QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$tool" --runtime "$runtime" examples/sample-page.jsonl
+
+picture="$PWD/build/storehost.png"
+if [ -n "${DISPLAY:-}" ]; then
+    "$host" --screenshot "$picture"
+else
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$host" --screenshot "$picture"
+fi

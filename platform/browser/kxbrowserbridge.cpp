@@ -31,6 +31,7 @@ QString KxBrowserBridge::call(const QString& method, const QString& argsText, co
         reply.insert(QStringLiteral("id"), static_cast<double>(answer.id));
         reply.insert(QStringLiteral("answer"), JsonHelper::jsonValueToQJsonValue(answer.result));
     }
+    emit called(method, argsText, callback, reply.value(QStringLiteral("answer")));
     return QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
 }
 

@@ -3,6 +3,7 @@
 
 #include "kzembaplatformbrowser_export.h"
 
+#include <QJsonValue>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -43,6 +44,9 @@ signals:
     void delivered(int kind, const QString& function, const QString& text, double contextId);
     void propertiesInjected(const QString& objectName, const QVariantMap& properties);
     void attached();
+    // A call of the page has been answered (for a host's log): the synchronous answer, null
+    // when the method answers nothing.
+    void called(const QString& method, const QString& argsText, const QString& callback, const QJsonValue& answer);
 
 private:
     struct Message

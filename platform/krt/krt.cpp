@@ -97,9 +97,15 @@ static QStringList uiLanguages(const QString& fallbackLanguage)
 QStringList getLocalizedFiles(const QString& relativePath, const QString& muiDir, const QString& fallbackLanguage)
 {
     QStringList folders{QDir::cleanPath(muiDir)};
-    const QString root = QDir::cleanPath(kpluginconfig::pluginsRoot());
-    if (folders.first().startsWith(root + QLatin1Char('/')))
-        folders.append(QDir::cleanPath(shippedPluginsRoot()) + folders.first().mid(root.length()));
+    // A plug-in below the suite's plug-in root or in the library's own plug-in folder (where
+    // the default runtime finds it) falls back to the shipped resources.
+    for (const QString& pluginRoot : {kpluginconfig::pluginsRoot(), kpluginconfig::shippedPluginsRoot()}) {
+        const QString root = QDir::cleanPath(pluginRoot);
+        if (!pluginRoot.isEmpty() && folders.first().startsWith(root + QLatin1Char('/'))) {
+            folders.append(QDir::cleanPath(shippedPluginsRoot()) + folders.first().mid(root.length()));
+            break;
+        }
+    }
 
     QStringList files;
     for (const QString& folder : folders) {

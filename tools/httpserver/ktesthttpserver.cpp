@@ -4,7 +4,8 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QtTest>
+#include <QEventLoop>
+#include <QTimer>
 
 KTestHttpServer::KTestHttpServer(QObject* parent)
     : QObject(parent)
@@ -99,7 +100,19 @@ void KTestHttpServer::clearRequests()
 
 bool KTestHttpServer::waitForRequests(int count, int timeoutMs)
 {
-    return QTest::qWaitFor([this, count] { return m_requests.size() >= count; }, timeoutMs);
+    if (m_requests.size() >= count)
+        return true;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &KTestHttpServer::requestReceived, &loop, [this, count, &loop] {
+        if (m_requests.size() >= count)
+            loop.quit();
+    });
+    timer.start(timeoutMs);
+    loop.exec();
+    return m_requests.size() >= count;
 }
 
 int KTestHttpServer::connectionCount() const

@@ -15,8 +15,8 @@
 class KTestHttpConnection;
 class QTcpServer;
 
-/// A small HTTP/1.1 server for network tests, listening on 127.0.0.1 on a port the system
-/// picks. A test scripts the answer of each path (optionally for one method only; anything
+/// A small HTTP/1.1 server for network tests and local demo stores, listening on 127.0.0.1
+/// on a port the system picks. A test scripts the answer of each path (optionally for one method only; anything
 /// unscripted gets a 404), points its client at `url()`, and afterwards reads every request
 /// the server received, in order. Connections are kept alive unless a side asks to close.
 /// Everything runs on the test's event loop: delays and pauses are timers, never sleeps.

@@ -1,0 +1,35 @@
+#ifndef KZEMBA_STOREHOST_KSTOREHOSTWIDGET_H
+#define KZEMBA_STOREHOST_KSTOREHOSTWIDGET_H
+
+#include "webwidget/kzembawebwidgetlite.h"
+
+#include <QPointer>
+
+class KZembaJsApiLite;
+
+/// The demo host's store page widget: a lite web widget whose page talks to the
+/// lite JS API object. The page's own ready report makes it ready; a single-shot
+/// timer over the widget's load time-out stands in for the suite's load monitor.
+/// `browserCreated` lets the host reach the browser before the page loads.
+class KStoreHostWidget : public KZembaWebWidgetLite
+{
+    Q_OBJECT
+public:
+    explicit KStoreHostWidget(QWidget* parent = nullptr);
+    ~KStoreHostWidget() override;
+
+    vdllite::KxCommonJsApi* createJsApi(KxWebViewContainer* container) override;
+    void startLoadMonitor() override;
+    void stopLoadMonitor() override;
+
+signals:
+    void browserCreated();
+
+protected slots:
+    void onBrowserCreated() override;
+
+private:
+    QPointer<KZembaJsApiLite> m_api;
+};
+
+#endif
