@@ -1,10 +1,13 @@
 #include "kzembalitebubblestyle.h"
 
+#include "webwidget/kzembapluginloadclosebutton.h"
+
 #include <ui/kdrawhelper.h>
 #include <ui/klitestyle.h>
 #include <ui/kskin.h>
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QWidget>
 
 namespace kzemba::bubblestyle {
@@ -56,10 +59,30 @@ void installShadow(QWidget* bubble, KShadowArrowType type, int shadowWidth)
     bubble->installEventFilter(new KAbnormityShadowEventFilter(bubble, type, shadowWidth, 4, 0, false));
 }
 
-QPoint closeButtonPos(const QWidget* bubble, int buttonWidth, int margin)
+KZembaPluginLoadCloseButton* ensureCloseButton(QWidget* bubble, KZembaPluginLoadCloseButton*& button)
 {
+    if (!button) {
+        button = new KZembaPluginLoadCloseButton(bubble);
+        button->setVisible(true);
+    }
+    return button;
+}
+
+void placeCloseButton(const QWidget* bubble, QWidget* button, int margin)
+{
+    if (!button)
+        return;
     const qreal inset = margin + KLiteStyle::dpiScaled(8);
-    return QPoint(int(bubble->width() - buttonWidth - inset), int(inset));
+    button->move(QPoint(int(bubble->width() - button->sizeHint().width() - inset), int(inset)));
+}
+
+QHBoxLayout* createContentLayout(QWidget* bubble)
+{
+    bubble->setCursor(Qt::PointingHandCursor);
+    auto* layout = new QHBoxLayout(bubble);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
 }
 
 void followTarget(QWidget* bubble, QEvent* event)

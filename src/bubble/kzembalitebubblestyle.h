@@ -6,7 +6,9 @@
 #include <QColor>
 #include <QPoint>
 
+class KZembaPluginLoadCloseButton;
 class QEvent;
+class QHBoxLayout;
 class QWidget;
 
 // What both bubble kinds share: theme colours, scaling, the window set-up, the
@@ -26,8 +28,12 @@ QColor bubbleTextColor();
 void setupWindow(QWidget* bubble, QWidget* target);
 // Sets the arrow position and installs the shadow painter.
 void installShadow(QWidget* bubble, KShadowArrowType type, int shadowWidth);
-// Top-right corner position of a close button of `buttonWidth` inside the body.
-QPoint closeButtonPos(const QWidget* bubble, int buttonWidth, int margin);
+// The bubble's close button, made on first use and kept in `button`.
+KZembaPluginLoadCloseButton* ensureCloseButton(QWidget* bubble, KZembaPluginLoadCloseButton*& button);
+// Puts `button` (if any) in the body's top-right corner.
+void placeCloseButton(const QWidget* bubble, QWidget* button, int margin);
+// The clickable bubble's layout that centres its content.
+QHBoxLayout* createContentLayout(QWidget* bubble);
 // A hidden target hides the bubble; a target that changes parent hides and deletes it.
 void followTarget(QWidget* bubble, QEvent* event);
 

@@ -48,27 +48,19 @@ void KZembaLiteTextBubble::showItSelf()
 
 KZembaPluginLoadCloseButton* KZembaLiteTextBubble::closeButton()
 {
-    if (!m_closeButton) {
-        m_closeButton = new KZembaPluginLoadCloseButton(this);
-        m_closeButton->setVisible(true);
-    }
-    return m_closeButton;
+    return ensureCloseButton(this, m_closeButton);
 }
 
 void KZembaLiteTextBubble::updateCloseButtonPos()
 {
-    if (m_closeButton)
-        m_closeButton->move(closeButtonPos(this, m_closeButton->sizeHint().width(), m_margin));
+    placeCloseButton(this, m_closeButton, m_margin);
 }
 
 void KZembaLiteTextBubble::ensureInited()
 {
     if (m_inited)
         return;
-    setCursor(Qt::PointingHandCursor);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QHBoxLayout* layout = createContentLayout(this);
     if (!m_content) {
         m_content = new KZembaLiteBubbleTextContent(this);
         m_content->setupUi();
