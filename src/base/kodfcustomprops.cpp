@@ -19,11 +19,6 @@ const QString kOfficeNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:
 const QString kMetaNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:meta:1.0");
 const QString kManifestNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0");
 
-QString partError(const QString& part, const QString& error)
-{
-    return QStringLiteral("%1: %2").arg(part, error);
-}
-
 // A new metadata part of the document's version (taken from its manifest, when it has one).
 QByteArray emptyMeta(const QString& version)
 {
@@ -112,7 +107,7 @@ bool KOdfCustomProps::editMeta(const QByteArray& xml, const QHash<QString, QStri
     while (copier.readNext()) {
         if (copier.depth() == 1 && reader.isStartElement()
             && !copier.isElement(QXmlStreamReader::StartElement, kOfficeNs, QStringLiteral("document-meta"))) {
-            *error = partError(kMetaPart, QStringLiteral("the root is not a document-meta element"));
+            *error = KXmlPartCopier::partError(kMetaPart, QStringLiteral("the root is not a document-meta element"));
             return false;
         }
         if (copier.depth() == 3
@@ -138,7 +133,7 @@ bool KOdfCustomProps::editMeta(const QByteArray& xml, const QHash<QString, QStri
         copier.copyCurrent();
     }
     if (!copier.finish(edited, error)) {
-        *error = partError(kMetaPart, *error);
+        *error = KXmlPartCopier::partError(kMetaPart, *error);
         return false;
     }
     return true;
@@ -152,7 +147,7 @@ bool KOdfCustomProps::editManifest(const QByteArray& xml, QString* version, QByt
     while (copier.readNext()) {
         if (copier.depth() == 1 && reader.isStartElement()) {
             if (!copier.isElement(QXmlStreamReader::StartElement, kManifestNs, QStringLiteral("manifest"))) {
-                *error = partError(kManifestPart, QStringLiteral("the root is not a manifest element"));
+                *error = KXmlPartCopier::partError(kManifestPart, QStringLiteral("the root is not a manifest element"));
                 return false;
             }
             *version = reader.attributes().value(kManifestNs, QStringLiteral("version")).toString();
@@ -172,7 +167,7 @@ bool KOdfCustomProps::editManifest(const QByteArray& xml, QString* version, QByt
     }
     QByteArray copy;
     if (!copier.finish(&copy, error)) {
-        *error = partError(kManifestPart, *error);
+        *error = KXmlPartCopier::partError(kManifestPart, *error);
         return false;
     }
     if (!listed)

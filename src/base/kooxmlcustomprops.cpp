@@ -36,11 +36,6 @@ const QByteArray kEmptyProperties =
     "<Properties xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/custom-properties\" "
     "xmlns:vt=\"http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes\"/>";
 
-QString partError(const QString& part, const QString& error)
-{
-    return QStringLiteral("%1: %2").arg(part, error);
-}
-
 // A relationship target of the package root as a part name without the leading slash.
 QString resolveRootTarget(const QString& target)
 {
@@ -88,7 +83,7 @@ bool KOoxmlCustomProps::write(KZipPackage& package, const QHash<QString, QString
     }
     QByteArray editedProperties;
     if (!editProperties(properties, props, &editedProperties, error)) {
-        *error = partError(partName, *error);
+        *error = KXmlPartCopier::partError(partName, *error);
         return false;
     }
     if ((!editedRelationships.isEmpty() && !package.write(kRelationshipsPart, editedRelationships))
@@ -109,7 +104,7 @@ bool KOoxmlCustomProps::editRelationships(const QByteArray& xml, QString* partNa
     while (copier.readNext()) {
         if (copier.depth() == 1 && reader.isStartElement()
             && !copier.isElement(QXmlStreamReader::StartElement, kRelationshipsNs, QStringLiteral("Relationships"))) {
-            *error = partError(kRelationshipsPart, QStringLiteral("the root is not a relationships element"));
+            *error = KXmlPartCopier::partError(kRelationshipsPart, QStringLiteral("the root is not a relationships element"));
             return false;
         }
         if (copier.depth() == 2
@@ -120,7 +115,7 @@ bool KOoxmlCustomProps::editRelationships(const QByteArray& xml, QString* partNa
                 target = resolveRootTarget(attributes.value(QStringLiteral("Target")).toString());
                 if (target.isEmpty()) {
                     *error =
-                        partError(kRelationshipsPart, QStringLiteral("the custom properties target is not a part"));
+                        KXmlPartCopier::partError(kRelationshipsPart, QStringLiteral("the custom properties target is not a part"));
                     return false;
                 }
             }
@@ -140,7 +135,7 @@ bool KOoxmlCustomProps::editRelationships(const QByteArray& xml, QString* partNa
     }
     QByteArray copy;
     if (!copier.finish(&copy, error)) {
-        *error = partError(kRelationshipsPart, *error);
+        *error = KXmlPartCopier::partError(kRelationshipsPart, *error);
         return false;
     }
     if (!target.isEmpty())
@@ -160,7 +155,7 @@ bool KOoxmlCustomProps::editContentTypes(const QByteArray& xml, const QString& p
     while (copier.readNext()) {
         if (copier.depth() == 1 && reader.isStartElement()
             && !copier.isElement(QXmlStreamReader::StartElement, kContentTypesNs, QStringLiteral("Types"))) {
-            *error = partError(kContentTypesPart, QStringLiteral("the root is not a content types element"));
+            *error = KXmlPartCopier::partError(kContentTypesPart, QStringLiteral("the root is not a content types element"));
             return false;
         }
         if (copier.depth() == 2
@@ -177,7 +172,7 @@ bool KOoxmlCustomProps::editContentTypes(const QByteArray& xml, const QString& p
     }
     QByteArray copy;
     if (!copier.finish(&copy, error)) {
-        *error = partError(kContentTypesPart, *error);
+        *error = KXmlPartCopier::partError(kContentTypesPart, *error);
         return false;
     }
     if (!listed)

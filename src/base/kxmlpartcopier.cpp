@@ -10,6 +10,11 @@ KXmlPartCopier::KXmlPartCopier(const QByteArray& xml)
 {
 }
 
+QString KXmlPartCopier::partError(const QString& part, const QString& error)
+{
+    return QStringLiteral("%1: %2").arg(part, error);
+}
+
 bool KXmlPartCopier::isXmlText(const QString& text)
 {
     for (int i = 0; i < text.size(); ++i) {

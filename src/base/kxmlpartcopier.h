@@ -24,6 +24,8 @@ public:
 
     // Whether every character of `text` may appear in an XML 1.0 document.
     static bool isXmlText(const QString& text);
+    // A failure text that names the package part it happened in.
+    static QString partError(const QString& part, const QString& error);
 
     // Reads the next token; false at the end of the document or on an error.
     bool readNext();
