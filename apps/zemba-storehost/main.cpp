@@ -106,7 +106,8 @@ int main(int argc, char** argv)
     }
 
     // The user's runtime folder is used only when named, else a folder of the host's own that
-    // goes away with it. The sample store adds its domains and its demo app to either.
+    // goes away with it. The sample store adds its domains, its demo app and the address of
+    // its sign file to either.
     QTemporaryDir scratch;
     if (parser.isSet(runtimeOption)) {
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
@@ -134,6 +135,7 @@ int main(int argc, char** argv)
 
     const bool screenshotMode = parser.isSet(screenshotOption);
     KStorePageWatcher watcher(parser.isSet(logOption) ? &out : nullptr);
+    watcher.setApi(api);
     KStoreHostWidget widget;
     widget.setWindowTitle(QStringLiteral("Zemba store"));
     widget.resize(1120, 760);

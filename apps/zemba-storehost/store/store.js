@@ -296,10 +296,10 @@
             });
         }
         return call('openZembaPage', args).then(function (answer) {
-                if (!answer || answer.result !== true)
-                    throw showFailure('openZembaPage', answer);
-                $('open-state').textContent = 'Store page opened.';
-            });
+            if (!answer || answer.result !== true)
+                throw showFailure('openZembaPage', answer);
+            $('open-state').textContent = 'Store page opened.';
+        });
     }
 
     function openApp() {
