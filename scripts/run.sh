@@ -3,6 +3,7 @@
 #   sh scripts/run.sh           headless (under xvfb-run when there is no display): writes a
 #                               screenshot, prints where it is and the page's self-check
 #   sh scripts/run.sh --window  the store in a window on the current display
+# Further options go to the host, e.g. --api safe for the restricted JS API.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -12,12 +13,13 @@ cmake --build build -j"$(nproc)"
 
 host=build/bin/zemba-storehost
 if [ "${1:-}" = "--window" ]; then
-    exec "$host" --log
+    shift
+    exec "$host" --log "$@"
 fi
 
 picture="$PWD/build/storehost.png"
 if [ -n "${DISPLAY:-}" ]; then
-    "$host" --screenshot "$picture"
+    "$host" --screenshot "$picture" "$@"
 else
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$host" --screenshot "$picture"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$host" --screenshot "$picture" "$@"
 fi

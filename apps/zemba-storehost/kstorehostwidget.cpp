@@ -1,6 +1,7 @@
 #include "kstorehostwidget.h"
 
 #include "open/kzembajsapilite.h"
+#include "safe/kzembasafejsapilite.h"
 
 #include <QTimer>
 
@@ -13,13 +14,22 @@ KStoreHostWidget::~KStoreHostWidget() = default;
 
 vdllite::KxCommonJsApi* KStoreHostWidget::createJsApi(KxWebViewContainer* container)
 {
-    m_api = new KZembaJsApiLite(container, this);
-    // The page's own ready report makes the page ready, and the window shows it then.
-    connect(m_api.data(), &KZembaCommonJsApi::webScriptReady, this, [this] {
-        onScriptReady();
-        showWebWidget();
-    });
-    return m_api;
+    // The page's own ready report makes the page ready, and the window shows it then. The
+    // restricted API has no script-ready method; its page reports through webLoadFinish.
+    if (m_restricted) {
+        auto* api = new KZembaSafeJSAPILite(container, this);
+        connect(api, &KZembaSafeCommonJSAPI::webPageInitialed, this, &KStoreHostWidget::onPageReady);
+        return api;
+    }
+    auto* api = new KZembaJsApiLite(container, this);
+    connect(api, &KZembaCommonJsApi::webScriptReady, this, &KStoreHostWidget::onPageReady);
+    return api;
+}
+
+void KStoreHostWidget::onPageReady()
+{
+    onScriptReady();
+    showWebWidget();
 }
 
 void KStoreHostWidget::startLoadMonitor()

@@ -57,6 +57,41 @@ void KStorePageWatcher::watch(KxBrowserPage* page)
             });
 }
 
+void KStorePageWatcher::setApi(const QString& api)
+{
+    m_api = api;
+    emit hostInfoChanged();
+}
+
+QString KStorePageWatcher::pageHost() const
+{
+    switch (m_pageHost) {
+    case KZembaPageHostHelper::Success:
+        return QStringLiteral("Success");
+    case KZembaPageHostHelper::EmptyParam:
+        return QStringLiteral("EmptyParam");
+    case KZembaPageHostHelper::SignMismatch:
+        return QStringLiteral("SignMismatch");
+    case KZembaPageHostHelper::SignDownloadFailed:
+        return QStringLiteral("SignDownloadFailed");
+    case KZembaPageHostHelper::AppInfoFailed:
+        return QStringLiteral("AppInfoFailed");
+    default:
+        return QStringLiteral("unchecked");
+    }
+}
+
+void KStorePageWatcher::setPageHostResult(const QString& appId, const QString& url, KZembaPageHostHelper::Error result)
+{
+    m_pageHost = result;
+    if (m_log)
+        writeLine({{QStringLiteral("pageHostCheck"), pageHost()},
+                   {QStringLiteral("trusted"), pageHostTrusted()},
+                   {QStringLiteral("appId"), appId},
+                   {QStringLiteral("url"), url}});
+    emit hostInfoChanged();
+}
+
 void KStorePageWatcher::report(bool passed, const QString& summary)
 {
     if (m_reported)

@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
 namespace {
 struct Resource
@@ -49,6 +50,9 @@ KTestHttpAnswer json(const QJsonObject& object)
         .setHeader("Content-Type", "application/json");
 }
 
+// Where the page's host publishes the store app's sign.
+const char kSignPath[] = "/.well-known/zemba-sign.txt";
+
 QByteArray sseEvent(const QByteArray& event, const QByteArray& data)
 {
     return "event: " + event + "\ndata: " + data + "\n\n";
@@ -88,6 +92,7 @@ bool KStoreServer::start()
     // The encrypted form arrives as its key version, session key and cipher text.
     m_server.setAnswer("POST", QStringLiteral("/api/feedback"), json({{QStringLiteral("received"), true}}));
     m_server.setAnswer("DELETE", QStringLiteral("/api/favourites"), json({{QStringLiteral("deleted"), true}}));
+    addPageHostRegistration();
     return true;
 }
 
@@ -107,6 +112,13 @@ void KStoreServer::configureRuntime() const
     krt::KRuntimeConfig::setValue(QStringLiteral("domains/zembastore"), origin());
     krt::KRuntimeConfig::setValue(QStringLiteral("appMgr/apps"), QStringList{QStringLiteral("zembademoapp")});
     krt::KRuntimeConfig::setValue(QStringLiteral("appMgr/app/zembademoapp/webAppUrl"), origin() + "/index.html#app");
+    krt::KRuntimeConfig::setValue(QStringLiteral("network/connectTo"),
+                                  QStringList{QStringLiteral("127.0.0.1:80:127.0.0.1:%1").arg(m_server.port())});
+}
+
+QString KStoreServer::appId()
+{
+    return QStringLiteral("zembastore");
 }
 
 void KStoreServer::addFile(const QString& path, const QByteArray& contentType)
@@ -138,4 +150,16 @@ void KStoreServer::addCatalogue()
     }
     m_server.setAnswer(QStringLiteral("/api/catalogue"),
                        json({{QStringLiteral("items"), items}}).setEncoding(KTestHttpAnswer::Encoding::Zlib));
+}
+
+void KStoreServer::addPageHostRegistration()
+{
+    quint32 random[4];
+    QRandomGenerator::system()->fillRange(random);
+    const QByteArray sign = QByteArray(reinterpret_cast<const char*>(random), sizeof(random)).toHex();
+    m_server.setAnswer(QStringLiteral("/proxy/text-extraction/tools/check_domain"),
+                       json({{QStringLiteral("result"), QStringLiteral("ok")},
+                             {QStringLiteral("data"), QJsonObject{{QStringLiteral("path"), QLatin1String(kSignPath)},
+                                                                  {QStringLiteral("abstract"), QString::fromLatin1(sign)}}}}));
+    m_server.setAnswer(QLatin1String(kSignPath), KTestHttpAnswer(200, sign).setHeader("Content-Type", "text/plain"));
 }

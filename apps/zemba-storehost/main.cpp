@@ -1,10 +1,14 @@
 // zemba-storehost: a store page in a desktop window. It hosts the page in the lite web
-// widget with the lite JS API object through the browser page, with the store plug-ins
-// that ship with the library. Without --url it starts the sample store's own server on
-// 127.0.0.1 and shows the sample store, which exercises the JS API and reports a self-check.
+// widget with the lite JS API object (or the restricted one with --api safe) through the
+// browser page, with the store plug-ins that ship with the library. As the suite's
+// components do, it checks the page's host before the page gets the JS API; a page whose
+// host is not trusted is still shown, with the restricted API. Without --url it starts the
+// sample store's own server on 127.0.0.1 and shows the sample store, which exercises the JS
+// API and reports a self-check.
 #include "kstorehostwidget.h"
 #include "kstorepagewatcher.h"
 #include "kstoreserver.h"
+#include "safe/kzembapagehosthelper.h"
 
 #include <browser/kxbrowserpage.h>
 #include <krt/kcoreapplication.h>
@@ -12,6 +16,7 @@
 #include <vdllite/kxwebviewcontainer.h>
 
 #include <QCommandLineParser>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -84,16 +89,25 @@ int main(int argc, char** argv)
     const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
                                            QStringLiteral("Seconds to wait for the page in screenshot mode."),
                                            QStringLiteral("seconds"), QStringLiteral("90"));
+    const QCommandLineOption apiOption(QStringLiteral("api"),
+                                       QStringLiteral("JS API the page gets: lite (default) or safe, the restricted one."),
+                                       QStringLiteral("lite|safe"), QStringLiteral("lite"));
     const QCommandLineOption logOption(QStringLiteral("log"),
                                        QStringLiteral("Print the page's calls, answers and deliveries as JSON lines."));
-    parser.addOptions({urlOption, runtimeOption, screenshotOption, timeoutOption, logOption});
+    parser.addOptions({urlOption, runtimeOption, screenshotOption, timeoutOption, apiOption, logOption});
     parser.process(app);
 
     QTextStream err(stderr);
     QTextStream out(stdout);
+    const QString api = parser.value(apiOption);
+    if (api != QLatin1String("lite") && api != QLatin1String("safe")) {
+        err << "--api is lite or safe, not " << api << '\n';
+        return 2;
+    }
 
     // The user's runtime folder is used only when named, else a folder of the host's own that
-    // goes away with it. The sample store adds its domains and its demo app to either.
+    // goes away with it. The sample store adds its domains, its demo app and the address of
+    // its sign file to either.
     QTemporaryDir scratch;
     if (parser.isSet(runtimeOption)) {
         krt::KRuntimeConfig::setRuntimeDir(parser.value(runtimeOption));
@@ -121,6 +135,7 @@ int main(int argc, char** argv)
 
     const bool screenshotMode = parser.isSet(screenshotOption);
     KStorePageWatcher watcher(parser.isSet(logOption) ? &out : nullptr);
+    watcher.setApi(api);
     KStoreHostWidget widget;
     widget.setWindowTitle(QStringLiteral("Zemba store"));
     widget.resize(1120, 760);
@@ -140,6 +155,8 @@ int main(int argc, char** argv)
         QTimer::singleShot(700, &app, [&, outcome, ok] {
             const bool saved = widget.grab().toImage().save(file, "PNG");
             out << "screenshot: " << (saved ? file : QStringLiteral("could not be written to ") + file) << '\n';
+            out << "page host: " << (watcher.pageHostTrusted() ? QStringLiteral("trusted") : QStringLiteral("not trusted"))
+                << " (" << watcher.pageHost() << "), " << watcher.api() << " JS API\n";
             out << "self-check: " << outcome << '\n';
             out.flush();
             exitCode = ok && saved ? 0 : 1;
@@ -160,7 +177,26 @@ int main(int argc, char** argv)
     }
 
     widget.show();
-    widget.init(url, QStringLiteral("zembastore"), true);
+    // The page gets its JS API only after its host has been checked. The trust cache lives
+    // in the runtime's data folder, so with the default (temporary) runtime every run checks.
+    const QString appId = KStoreServer::appId();
+    const QPointer<KStoreHostWidget> window(&widget);
+    const QPointer<KStorePageWatcher> host(&watcher);
+    KZembaPageHostHelper::checkPageHostSignValid(appId, url, [=, &err](KZembaPageHostHelper::Error result) {
+        if (!window || !host)
+            return;
+        host->setPageHostResult(appId, url, result);
+        const bool trusted = host->pageHostTrusted();
+        // A demo host shows an untrusted page too, but never with the full API.
+        window->setRestricted(api == QLatin1String("safe") || !trusted);
+        host->setApi(window->isRestricted() ? QStringLiteral("safe") : QStringLiteral("lite"));
+        if (!trusted) {
+            window->setWindowTitle(QStringLiteral("Zemba store (untrusted page: restricted JS API)"));
+            err << "the page's host is not trusted (" << host->pageHost() << "); it gets the restricted JS API\n";
+            err.flush();
+        }
+        window->init(url, appId, true);
+    });
     const int code = app.exec();
     return screenshotMode ? exitCode : code;
 }

@@ -56,7 +56,8 @@ void KZembaFileDownload::start(const QUrl& url, const QString& filePath, const S
         }
     }
 
-    QNetworkRequest request(url);
+    // The request may go to another address (connectTarget); the download keeps its own URL.
+    QNetworkRequest request(kzembahttp::connectTarget(url));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     kzembahttp::applyHeaders(request, m_headers);
     m_reply = m_network->get(request);

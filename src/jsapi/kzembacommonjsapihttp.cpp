@@ -133,7 +133,10 @@ void KZembaCommonJsApi::httpPost(KxWebViewJSContext& context)
     const QByteArray body = args.value(QStringLiteral("bRawData"), false).toBool()
         ? args.value(QStringLiteral("data")).toString().toUtf8()
         : organizePostData(args.value(QStringLiteral("data")).toMap());
-    const QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::PostOperation);
+    QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::PostOperation);
+    // The type Qt would send anyway, named here so that Qt does not warn about it on every post.
+    if (!request.hasRawHeader("Content-Type"))
+        request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
     httpAction(networkAccessManager()->post(request, body), args, QStringLiteral("post"));
 }
 

@@ -36,21 +36,6 @@ void KZembaCommonDragableWidget::setTitleBarRect(const QRect& rect)
     m_titleArea = rect;
 }
 
-void KZembaCommonDragableWidget::connectIfPresent(QObject* sender, const char* signal, QObject* receiver,
-                                                  const char* method, Qt::ConnectionType type)
-{
-    if (!sender || !receiver)
-        return;
-    // SIGNAL() and SLOT() texts start with a code digit.
-    const QByteArray signalName = QMetaObject::normalizedSignature(signal + 1);
-    const QByteArray methodName = QMetaObject::normalizedSignature(method + 1);
-    if (sender->metaObject()->indexOfSignal(signalName.constData()) < 0
-        || receiver->metaObject()->indexOfMethod(methodName.constData()) < 0) {
-        return;
-    }
-    QObject::connect(sender, signal, receiver, method, type);
-}
-
 void KZembaCommonDragableWidget::initWebView()
 {
     KZembaCommonWebWidget::initWebView();

@@ -40,11 +40,6 @@ protected:
     // Records the cursor as the drag's start; subclasses move the window from there.
     virtual void startDragWidget();
 
-    // Connects `signal` of `sender` to `method` of `receiver` (both as SIGNAL()/SLOT() texts)
-    // when both exist; pages and subclasses offer only some of them.
-    static void connectIfPresent(QObject* sender, const char* signal, QObject* receiver, const char* method,
-                                 Qt::ConnectionType type = Qt::AutoConnection);
-
 private slots:
     void onDragWidget();
     void onSetDragArea(const QRect& rect);

@@ -132,10 +132,24 @@ bool KZembaCommonWebWidget::eventFilter(QObject* watched, QEvent* event)
 void KZembaCommonWebWidget::initWebView()
 {
     vdllite::KxCommonWebWidget::initWebView();
-    if (vdllite::KxCommonJsApi* api = jsApi()) {
-        connect(api, SIGNAL(sig_notifyWebPerfCollect()), this, SLOT(onNotifyWebPerfCollect()));
-        connect(api, SIGNAL(sig_queryUserAccountInfoState()), this, SLOT(onQueryUserAccountInfoState()));
+    // The restricted JS API objects have neither signal.
+    connectIfPresent(jsApi(), SIGNAL(sig_notifyWebPerfCollect()), this, SLOT(onNotifyWebPerfCollect()));
+    connectIfPresent(jsApi(), SIGNAL(sig_queryUserAccountInfoState()), this, SLOT(onQueryUserAccountInfoState()));
+}
+
+void KZembaCommonWebWidget::connectIfPresent(QObject* sender, const char* signal, QObject* receiver,
+                                             const char* method, Qt::ConnectionType type)
+{
+    if (!sender || !receiver)
+        return;
+    // SIGNAL() and SLOT() texts start with a code digit.
+    const QByteArray signalName = QMetaObject::normalizedSignature(signal + 1);
+    const QByteArray methodName = QMetaObject::normalizedSignature(method + 1);
+    if (sender->metaObject()->indexOfSignal(signalName.constData()) < 0
+        || receiver->metaObject()->indexOfMethod(methodName.constData()) < 0) {
+        return;
     }
+    QObject::connect(sender, signal, receiver, method, type);
 }
 
 void KZembaCommonWebWidget::loadWebView()

@@ -100,6 +100,10 @@ protected:
     void loadWebView() override;
     void onCefRenderProcAbnormalTerminate(int status) override;
 
+    // Connects `signal` of `sender` to `method` of `receiver` (both as SIGNAL()/SLOT() texts)
+    // when both exist; pages and subclasses offer only some of them.
+    static void connectIfPresent(QObject* sender, const char* signal, QObject* receiver, const char* method,
+                                 Qt::ConnectionType type = Qt::AutoConnection);
     // Sets the account cookies for the domain that `domainKey` names.
     void addCookies(const QString& domainKey);
     void log(const QString& message) const;

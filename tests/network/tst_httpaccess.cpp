@@ -266,6 +266,7 @@ private slots:
 
         request("httpPost", {{"url", m_server.url("/p")}, {"data", QJsonObject{{"a", "x y"}, {"b", 2}}}});
         QCOMPARE(m_server.lastRequest().body(), QByteArray("a=x%20y&b=2"));
+        QCOMPARE(m_server.lastRequest().header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
 
         request("httpDelete", {{"url", m_server.url("/d")}});
         QCOMPARE(m_server.lastRequest().method(), QByteArray("DELETE"));

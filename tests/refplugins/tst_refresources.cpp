@@ -237,6 +237,55 @@ private slots:
         QCOMPARE(QDir(m_runtime->path() + "/saved").entryList(QDir::Files | QDir::Hidden), QStringList{"sign.txt"});
     }
 
+    void connectToRedirectsMatchingRequests_data()
+    {
+        QTest::addColumn<QStringList>("rules");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("served");
+        // PORT stands for the local server's port; nothing listens on port 1.
+        QTest::newRow("host's default port") << QStringList{"127.0.0.1:80:127.0.0.1:PORT"} << "http://127.0.0.1/sign.txt" << true;
+        QTest::newRow("named port") << QStringList{"127.0.0.1:1:127.0.0.1:PORT"} << "http://127.0.0.1:1/sign.txt" << true;
+        QTest::newRow("IPv6 host in brackets") << QStringList{"[::1]:1:127.0.0.1:PORT"} << "http://[::1]:1/sign.txt" << true;
+        QTest::newRow("malformed rules are skipped")
+            << QStringList{"127.0.0.1:1:PORT", "127.0.0.1:x:127.0.0.1:PORT", "127.0.0.1:1:127.0.0.1:PORT"}
+            << "http://127.0.0.1:1/sign.txt" << true;
+        QTest::newRow("another port") << QStringList{"127.0.0.1:80:127.0.0.1:PORT"} << "http://127.0.0.1:1/sign.txt" << false;
+        QTest::newRow("another host") << QStringList{"127.0.0.2:1:127.0.0.1:PORT"} << "http://127.0.0.1:1/sign.txt" << false;
+        QTest::newRow("https default port is 443") << QStringList{"127.0.0.1:443:127.0.0.1:PORT"} << "http://127.0.0.1:1/sign.txt" << false;
+    }
+
+    // The reference plug-ins send a request whose host and port a "network/connectTo" rule
+    // names to the rule's address, and report the URL they were given.
+    void connectToRedirectsMatchingRequests()
+    {
+        QFETCH(QStringList, rules);
+        QFETCH(QString, url);
+        QFETCH(bool, served);
+        for (QString& rule : rules)
+            rule.replace("PORT", QString::number(m_server.port()));
+        m_runtime->setValue("network/connectTo", rules);
+        m_server.setAnswer("/sign.txt", KTestHttpAnswer(200, "signed"));
+        kzembaresnetwork::ResDownloadParam param;
+        param.resourceArgs.urls = QStringList{url};
+        QByteArray bytes;
+        QString reportedUrl;
+        bool failed = false;
+        kzemba::startResDownload(
+            param,
+            [&](const QString&, const kzembaresnetwork::DownloadSuccessInfo& info) {
+                bytes = info.data.value("fileByteArray").toByteArray();
+                reportedUrl = info.url;
+            },
+            nullptr, [&failed](const QString&, const kzembaresnetwork::DownloadFailInfo&) { failed = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(failed || !bytes.isEmpty(), 10000);
+        QCOMPARE(failed, !served);
+        QCOMPARE(m_server.requestCount(), served ? 1 : 0);
+        if (served) {
+            QCOMPARE(bytes, QByteArray("signed"));
+            QCOMPARE(reportedUrl, url);
+        }
+    }
+
 private:
     KTestHttpServer m_server;
     std::unique_ptr<KTestRuntime> m_runtime;

@@ -11,6 +11,7 @@
 
 #include "open/kzembajsapilite.h"
 #include "safe/kzembasafejsapilite.h"
+#include "webwidget/kzembawebwidgetlite.h"
 
 #include <vdllite/kxjsapiskinhandler.h>
 
@@ -35,7 +36,28 @@ public:
     void liftRestriction() { m_nRestrict = 0; }
 };
 
+// A page widget of the suite that gives its page the restricted API.
+class KSafePageWidget : public KZembaWebWidgetLite
+{
+    Q_OBJECT
+public:
+    KSafePageWidget()
+        : KZembaWebWidgetLite(nullptr, QStringLiteral("safepage"), zemba::base::KZembaWidgetTypeLite)
+    {
+    }
+    vdllite::KxCommonJsApi* createJsApi(KxWebViewContainer* container) override
+    {
+        return new KZembaSafeJSAPILite(container, this);
+    }
+};
+
 namespace {
+
+QStringList& capturedWarnings()
+{
+    static QStringList warnings;
+    return warnings;
+}
 
 const char* const kIllegal = "parameter of 'url' is empty or is not legal";
 const char* const kEmptyInterface = "empty interface";
@@ -369,6 +391,23 @@ private slots:
         QSignalSpy spy(m_api.data(), &KZembaSafeCommonJSAPI::webPageInitialed);
         QCOMPARE(page()->call("webLoadFinish"), QJsonValue());
         QCOMPARE(spy.count(), 1);
+    }
+
+    // The common web widget hosts the restricted API as well; it connects only the signals
+    // the API has, so hosting it leaves no warning about the full API's signals.
+    void hostedByTheCommonWebWidget()
+    {
+        capturedWarnings().clear();
+        const QtMessageHandler previous
+            = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                  if (type == QtWarningMsg)
+                      capturedWarnings().append(text);
+              });
+        KSafePageWidget widget;
+        widget.init(QStringLiteral("http://127.0.0.1:9/store/index.html"), QStringLiteral("app1"), false);
+        qInstallMessageHandler(previous);
+        QVERIFY(qobject_cast<KZembaSafeJSAPILite*>(widget.jsApi()));
+        QCOMPARE(capturedWarnings(), QStringList());
     }
 
     void commandLinePageHostsTheSafeApi()

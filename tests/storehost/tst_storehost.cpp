@@ -1,6 +1,7 @@
 // zemba-storehost as a user runs it: in screenshot mode against its own sample store,
-// and with a store URL that cannot be loaded. The pictures go to the test output folder
-// (KZEMBA_TEST_OUTPUT, else the working folder).
+// with the lite and with the restricted JS API, and with a store URL that cannot be
+// loaded. The pictures go to the test output folder (KZEMBA_TEST_OUTPUT, else the working
+// folder).
 #include "ktestapplication.h"
 #include "ktesthttpserver.h"
 
@@ -68,21 +69,55 @@ private:
     }
 
 private slots:
+    void sampleStorePassesItsSelfCheck_data()
+    {
+        QTest::addColumn<QString>("api");
+        QTest::addColumn<QString>("selfCheck");
+        QTest::addColumn<QStringList>("logged");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("lite") << "lite"
+                              << "self-check: passed (12/12 passed; refused as expected: httpGet (only http and "
+                                 "https URLs are allowed))"
+                              << QStringList{R"("call":"insertOnlineResource")", R"({"deliver":"onDownloadProgress")"}
+                              << true;
+        // The restricted API keeps the account, deletes, downloads, event streams and
+        // encryption from the page; everything else passes as under the lite API.
+        QTest::newRow("safe") << "safe"
+                              << "self-check: passed (12/12 passed; refused as expected: insertOnlineResource, "
+                                 "ssePost, rsaAesEncrypt (no such method); checkUserLogin, getUserInfoCookie, "
+                                 "getUserLoginInfo, httpDelete (empty interface); httpGet (parameter of 'url' is "
+                                 "empty or is not legal))"
+                              << QStringList{R"("call":"webLoadFinish")", R"("call":"common.util.openZembaPage")"}
+                              << false;
+    }
+
     void sampleStorePassesItsSelfCheck()
     {
+        QFETCH(QString, api);
+        QFETCH(QString, selfCheck);
+        QFETCH(QStringList, logged);
+        QFETCH(bool, applied);
         QTemporaryDir runtime;
         QVERIFY(runtime.isValid());
-        const QString picture = outputFolder() + "/storehost-sample-store.png";
+        const QString picture = outputFolder() + "/storehost-sample-store-" + api + ".png";
         QFile::remove(picture);
 
-        const HostRun run = runHost({"--screenshot", picture, "--runtime", runtime.path(), "--log"});
+        const HostRun run = runHost({"--screenshot", picture, "--runtime", runtime.path(), "--log", "--api", api});
         QVERIFY2(run.exitCode == 0, qPrintable(run.output.right(4000)));
-        QVERIFY2(run.output.contains("self-check: passed (11/11 passed)"), qPrintable(run.output.right(2000)));
+        QVERIFY2(run.output.contains(selfCheck + '\n'), qPrintable(run.output.right(2000)));
         QVERIFY(run.output.contains("screenshot: " + picture));
         // The log has the page's calls with their answers and the later deliveries.
         QVERIFY(run.output.contains(R"({"answer":)"));
-        QVERIFY(run.output.contains(R"("call":"insertOnlineResource")"));
-        QVERIFY(run.output.contains(R"({"deliver":"onDownloadProgress")"));
+        for (const QString& line : logged)
+            QVERIFY2(run.output.contains(line), qPrintable(line));
+
+        // The page got its API only after its host proved itself with the sign the local
+        // server registered for the store app: nothing was cached in the fresh runtime.
+        QVERIFY(run.output.contains("page host: trusted (Success), " + api + " JS API\n"));
+        QVERIFY(run.output.contains(R"({"appId":"zembastore","pageHostCheck":"Success","trusted":true,)"));
+        QFile log(runtime.path() + "/data/log/kzemba.log");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("KZembaPageHostHelper::checkPageHostSignValid sign hit, appid:zembastore, url:"));
 
         const QImage image(picture);
         QVERIFY(!image.isNull());
@@ -91,9 +126,11 @@ private slots:
         // The header bar of the sample store is painted.
         QCOMPARE(image.pixelColor(4, 4), QColor("#1f3b5c"));
 
-        // The inserted resources were applied below the runtime's data folder.
-        QVERIFY(QFile::exists(runtime.path() + "/data/zemba/resources/template/tpl-report/tpl-report.txt"));
-        QVERIFY(QFile::exists(runtime.path() + "/data/zemba/resources/picture/pic-harbour/pic-harbour.txt"));
+        // The inserted resources were applied below the runtime's data folder, and only there.
+        const QString resources = runtime.path() + "/data/zemba/resources";
+        QCOMPARE(QFile::exists(resources + "/template/tpl-report/tpl-report.txt"), applied);
+        QCOMPARE(QFile::exists(resources + "/picture/pic-harbour/pic-harbour.txt"), applied);
+        QCOMPARE(QFile::exists(resources), applied);
     }
 
     void unloadableUrlShowsTheErrorPage()
@@ -110,6 +147,9 @@ private slots:
         const HostRun run = runHost({"--url", deadUrl, "--screenshot", picture, "--runtime", runtime.path()});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.output.contains("the page could not be loaded: " + deadUrl), qPrintable(run.output));
+        // Without a store server to register it, the page's host is not trusted: the page is
+        // still shown, but with the restricted API.
+        QVERIFY2(run.output.contains("page host: not trusted (AppInfoFailed), safe JS API\n"), qPrintable(run.output));
         const QImage image(picture);
         QVERIFY(!image.isNull());
         // The error page's background.

@@ -2,7 +2,10 @@
 // bridge): kzemba.call(method, args, callback) answers at once with the envelope, and
 // later answers, callbacks and pushed events call the named function of this window.
 // On load it runs its self-check once: every feature below, automatically, then it tells
-// the host (the "storeHost" object, when the host publishes one) whether all passed.
+// the host (the "storeHost" object, when the host publishes one) whether all passed. The
+// host also says which JS API the page has: the lite one, or the restricted ("safe") one,
+// which refuses the account methods and deletes and does not offer downloads, event
+// streams or encryption; under it the self-check expects exactly those refusals.
 (function () {
     'use strict';
 
@@ -11,6 +14,9 @@
     var items = [];
     var downloads = {};
     var callCount = 0;
+    var host = null;
+    var restricted = false;
+    var refusals = [];
 
     function $(id) { return document.getElementById(id); }
 
@@ -68,19 +74,42 @@
         });
     }
 
-    // An HTTP answer of httpGet, httpPost or httpDelete: its data when it went well.
-    function httpData(method, value) {
+    // A call the API must refuse with exactly `message`; the refusal is recorded for the summary.
+    function expectRefusal(method, args, message) {
+        return kzemba.call(method, args, args.callback).then(function (answer) {
+            if (!isFailure(answer) || answer.errormsg !== message)
+                throw showFailure(method, 'expected the refusal "' + message + '", got ' + JSON.stringify(answer));
+            refusals.push({ method: method, message: message });
+            showFailure(method, message);
+        });
+    }
+
+    // The data of a successful answer of httpGet, httpPost or httpDelete. The lite API answers
+    // {"error_code": "0", "data": ...}; the restricted API's requests answer {"status": 200,
+    // "response": the body's text}, which is parsed here when `json` is set.
+    function httpData(method, value, json) {
         var answer = resultOf(value);
-        if (!answer || answer.error_code !== '0')
-            throw showFailure(method, answer);
-        return answer.data;
+        if (!restricted) {
+            if (!answer || answer.error_code !== '0')
+                throw showFailure(method, answer);
+            return answer.data;
+        }
+        if (!answer || answer.status !== 200)
+            throw showFailure(method, value);
+        if (!json)
+            return answer.response;
+        try {
+            return JSON.parse(answer.response);
+        } catch (e) {
+            throw showFailure(method, 'not JSON: ' + answer.response);
+        }
     }
 
     // Catalogue and thumbnails.
     function loadCatalogue() {
         return callLater('httpGet', { url: origin + '/api/catalogue', type: 'json', timeout: 10000 })
             .then(function (value) {
-                items = httpData('httpGet', value).items || [];
+                items = httpData('httpGet', value, true).items || [];
                 renderCatalogue();
                 return Promise.all(items.map(loadThumbnail));
             });
@@ -105,7 +134,9 @@
     }
 
     function loadThumbnail(item) {
-        return callLater('httpGet', { url: item.thumbnail, type: 'text', timeout: 10000 }).then(function (svg) {
+        return callLater('httpGet', { url: item.thumbnail, type: 'text', timeout: 10000 }).then(function (value) {
+            // The lite API hands a text answer over as it is.
+            var svg = restricted ? httpData('httpGet', value, false) : value;
             if (typeof svg !== 'string' || svg.indexOf('<svg') < 0)
                 throw showFailure('httpGet', 'thumbnail of ' + item.id + ' is not a picture');
             item.card.querySelector('img').src = 'data:image/svg+xml;charset=utf-8,' + encodeURIComponent(svg);
@@ -206,8 +237,12 @@
         });
     }
 
-    // Account.
+    // Account. The restricted API keeps the account from the page.
     function refreshAccount() {
+        if (restricted) {
+            $('account-state').textContent = 'Account: not shared with this page';
+            return call('checkUserLogin', {});
+        }
         return callLater('getUserAccountInfoState', { forceUpdate: true }).then(function (value) {
             var state = (resultOf(value) || {}).state;
             $('account-state').textContent = 'Account: ' + (state || 'unknown');
@@ -217,8 +252,17 @@
         });
     }
 
-    // Feedback: encrypted with the store service's key, then posted.
+    // Feedback: encrypted with the store service's key, then posted. The restricted API offers
+    // no encryption; there the form goes as it is.
     function sendFeedback(text) {
+        if (restricted) {
+            return callLater('httpPost', { url: origin + '/api/feedback', timeout: 10000, data: { feedback: text } })
+                .then(function (value) {
+                    if (!httpData('httpPost', value, true).received)
+                        throw showFailure('httpPost', value);
+                    $('feedback-state').textContent = 'Sent, not encrypted (' + new Date().toLocaleTimeString() + ').';
+                });
+        }
         return call('rsaAesEncrypt', { data: { feedback: text } }).then(function (answer) {
             var sealed = resultOf(answer) || {};
             if (sealed.encrypted !== 'ok')
@@ -242,14 +286,20 @@
             });
     }
 
-    // Opening: a store page as a popup app, and the demo app.
+    // Opening: a store page as a popup app, and the demo app. The restricted API opens store
+    // pages through its util name space only.
     function openPage() {
-        return call('openZembaPage', { openmode: 'popup', appId: 'zembademoapp', entry: origin + '/index.html#page' })
-            .then(function (answer) {
-                if (!answer || answer.result !== true)
-                    throw showFailure('openZembaPage', answer);
+        var args = { openmode: 'popup', appId: 'zembademoapp', entry: origin + '/index.html#page' };
+        if (restricted) {
+            return call('common.util.openZembaPage', args).then(function () {
                 $('open-state').textContent = 'Store page opened.';
             });
+        }
+        return call('openZembaPage', args).then(function (answer) {
+            if (!answer || answer.result !== true)
+                throw showFailure('openZembaPage', answer);
+            $('open-state').textContent = 'Store page opened.';
+        });
     }
 
     function openApp() {
@@ -262,33 +312,82 @@
 
     // A request the library must refuse: the refusal reaches the status line.
     function refusedRequest() {
-        return kzemba.call('httpGet', { url: 'file:///etc/hostname', callback: 'store.cb.never' }).then(function (answer) {
-            if (!isFailure(answer))
-                throw showFailure('httpGet', 'a file URL was not refused');
-            showFailure('httpGet', answer.errormsg);
-        });
+        return expectRefusal('httpGet', { url: 'file:///etc/hostname', callback: 'store.cb.never' },
+                             restricted ? "parameter of 'url' is empty or is not legal" : 'only http and https URLs are allowed');
     }
 
-    var checks = [
-        ['catalogue and thumbnails', loadCatalogue],
-        ['search', function () {
-            $('search').value = 'invoice';
-            var shown = filterCatalogue('invoice');
-            $('search').value = '';
-            filterCatalogue('');
-            if (shown !== 1)
-                throw showFailure('search', shown + ' results for "invoice"');
-        }],
-        ['insert a template', function () { return insert(items[0]); }],
-        ['insert a picture', function () { return insert(items[2]); }],
-        ['assistant stream', function () { return ask('Which template should I use?'); }],
-        ['account state', refreshAccount],
-        ['encrypted feedback', function () { return sendFeedback($('feedback-text').value); }],
-        ['remove a favourite', function () { return removeFavourite(items[1].id); }],
-        ['open a store page', openPage],
-        ['open an app', openApp],
-        ['refused request shown', refusedRequest],
-    ];
+    // The host checked this page's host before it gave the page its API.
+    function checkPageHost() {
+        if (!host)
+            throw showFailure('page host', 'no host to ask');
+        if (!host.pageHostTrusted)
+            throw showFailure('page host', 'not trusted (' + host.pageHost + ')');
+    }
+
+    function search() {
+        $('search').value = 'invoice';
+        var shown = filterCatalogue('invoice');
+        $('search').value = '';
+        filterCatalogue('');
+        if (shown !== 1)
+            throw showFailure('search', shown + ' results for "invoice"');
+    }
+
+    function notOffered(method, args) {
+        return expectRefusal(method, args, 'no such method: ' + method);
+    }
+
+    // Every feature once. What the restricted API allows passes as under the lite one; what it
+    // keeps from the page must be refused.
+    function selfChecks() {
+        var features = restricted ? [
+            ['insert refused', function () {
+                return notOffered('insertOnlineResource', { resType: items[0].type, resInfo: { id: items[0].id } });
+            }],
+            ['assistant stream refused', function () {
+                return notOffered('ssePost', { url: origin + '/api/assistant', data: { question: 'Hello?' } });
+            }],
+            ['account methods refused', function () {
+                $('account-state').textContent = 'Account: not shared with this page';
+                return ['checkUserLogin', 'getUserInfoCookie', 'getUserLoginInfo'].reduce(function (previous, method) {
+                    return previous.then(function () { return expectRefusal(method, {}, 'empty interface'); });
+                }, Promise.resolve());
+            }],
+            ['encryption refused', function () { return notOffered('rsaAesEncrypt', { data: { feedback: 'x' } }); }],
+            ['feedback form', function () { return sendFeedback($('feedback-text').value); }],
+            ['remove a favourite refused', function () {
+                return expectRefusal('httpDelete', { url: origin + '/api/favourites?id=' + encodeURIComponent(items[1].id),
+                                                     callback: 'store.cb.never' }, 'empty interface');
+            }],
+        ] : [
+            ['insert a template', function () { return insert(items[0]); }],
+            ['insert a picture', function () { return insert(items[2]); }],
+            ['assistant stream', function () { return ask('Which template should I use?'); }],
+            ['account state', refreshAccount],
+            ['encrypted feedback', function () { return sendFeedback($('feedback-text').value); }],
+            ['remove a favourite', function () { return removeFavourite(items[1].id); }],
+        ];
+        return [['catalogue and thumbnails', loadCatalogue], ['search', search]].concat(features, [
+            ['open a store page', openPage],
+            ['open an app', openApp],
+            ['refused request shown', refusedRequest],
+            ['page host trusted', checkPageHost],
+        ]);
+    }
+
+    // "m1, m2 (message); m3 (other message)", in the order the refusals came.
+    function refusalSummary() {
+        var groups = [];
+        refusals.forEach(function (refusal) {
+            var reason = refusal.message === 'no such method: ' + refusal.method ? 'no such method' : refusal.message;
+            var group = groups.filter(function (g) { return g.reason === reason; })[0];
+            if (!group)
+                groups.push(group = { reason: reason, methods: [] });
+            if (group.methods.indexOf(refusal.method) < 0)
+                group.methods.push(refusal.method);
+        });
+        return groups.map(function (g) { return g.methods.join(', ') + ' (' + g.reason + ')'; }).join('; ');
+    }
 
     function addCheckLine(name, ok, error) {
         var line = document.createElement('li');
@@ -300,6 +399,8 @@
     function selfCheck() {
         var passed = [];
         var failed = [];
+        var checks = selfChecks();
+        refusals = [];
         return checks.reduce(function (previous, check) {
             return previous.then(function () {
                 return Promise.resolve().then(check[1]).then(function () {
@@ -313,12 +414,11 @@
         }, Promise.resolve()).then(function () {
             var ok = failed.length === 0;
             var summary = passed.length + '/' + checks.length + ' passed' +
+                (refusals.length ? '; refused as expected: ' + refusalSummary() : '') +
                 (ok ? '' : '; failed: ' + failed.join(', '));
             setStatus('Self-check ' + (ok ? 'passed' : 'FAILED') + ': ' + summary, !ok);
-            return kzemba.ready.then(function (objects) {
-                if (objects.storeHost)
-                    objects.storeHost.report(ok, summary);
-            });
+            if (host)
+                host.report(ok, summary);
         });
     }
 
@@ -337,7 +437,16 @@
         call('logout', {}).then(refreshAccount).catch(function () {});
     });
 
-    kzemba.call('registPushUIEventHandler', { handler: 'store.onPush' });
     store.onPush = function (event) { setStatus('Event: ' + JSON.stringify(event)); };
-    kzemba.call('onScriptReady').then(selfCheck);
+    kzemba.ready.then(function (objects) {
+        host = objects.storeHost || null;
+        restricted = !!host && host.api === 'safe';
+        if (restricted)
+            $('feedback').querySelector('button').textContent = 'Send';
+        $('host-state').textContent = (restricted ? 'Restricted JS API' : 'Lite JS API') +
+            (host ? (host.pageHostTrusted ? ' · trusted host' : ' · untrusted host') : '');
+        kzemba.call('registPushUIEventHandler', { handler: 'store.onPush' });
+        // The restricted API's ready report is webLoadFinish.
+        return kzemba.call(restricted ? 'webLoadFinish' : 'onScriptReady');
+    }).then(selfCheck);
 })();
