@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const char kModule[] = "KxWebViewContainer";
 constexpr int kMaxCallbackNameLength = 256;
@@ -143,7 +145,9 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
     }
 
     Json::Value args(Json::objectValue);
-    if (!argsText.trimmed().isEmpty()) {
+    // Arguments may be megabytes long: look for one visible character instead of trimming a copy.
+    const bool blank = std::all_of(argsText.cbegin(), argsText.cend(), [](QChar c) { return c.isSpace(); });
+    if (!blank) {
         QString why;
         const bool parsed = JsonHelper::parseUntrusted(argsText, args, &why);
         if (!parsed || !args.isObject()) {
