@@ -7,6 +7,8 @@
 #include "kxwebviewasynjsobject.h"
 #include "kxwebviewjscontext.h"
 
+#include <krt/kruntimeconfig.h>
+
 #include <QEvent>
 #include <QRegularExpression>
 #include <QVBoxLayout>
@@ -161,6 +163,8 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
     }
 
     KxWebViewJSContext context(answer.id, method, std::move(args), callback);
+    // A method may read many configuration values; one look at the file serves the call.
+    const krt::KRuntimeConfig::Snapshot configSnapshot;
     if (!m_jsApiObject->dispatchCall(context)) {
         KxLoggerLite::writeWarning(QString::fromLatin1(kModule), QStringLiteral("no such method: %1").arg(method));
         answer.result = errorAnswer(QStringLiteral("no such method: %1").arg(method));
