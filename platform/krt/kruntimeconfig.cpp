@@ -49,6 +49,10 @@ struct FileStamp
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
+// Per thread: how many snapshots are open, and whether the file was compared within them.
+thread_local int t_snapshotDepth = 0;
+thread_local bool t_snapshotChecked = false;
+
 // The configuration file read once and kept, with the stamp it was read at. Every access
 // compares the file's stamp first (one stat), so a rewrite by anyone is seen by the next read.
 struct LoadedConfig
@@ -63,6 +67,10 @@ struct LoadedConfig
     // Points `settings` at the current file, read afresh when the file changed. Call locked.
     QSettings& current(const QString& filePath)
     {
+        if (t_snapshotChecked && settings && filePath == path)
+            return *settings;
+        if (t_snapshotDepth > 0)
+            t_snapshotChecked = true;
         const FileStamp now = FileStamp::of(filePath);
         if (!settings || filePath != path) {
             settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
@@ -158,6 +166,17 @@ quint64 KRuntimeConfig::generation()
     QMutexLocker lock(&config.mutex);
     config.current(path);
     return config.generation;
+}
+
+KRuntimeConfig::Snapshot::Snapshot()
+{
+    ++t_snapshotDepth;
+}
+
+KRuntimeConfig::Snapshot::~Snapshot()
+{
+    if (--t_snapshotDepth == 0)
+        t_snapshotChecked = false;
 }
 
 QString KRuntimeConfig::pathValue(const QString& key, const QString& defaultPath)

@@ -32,6 +32,18 @@ public:
     static quint64 generation();
     // A folder from the configuration; relative values are taken from the runtime folder.
     static QString pathValue(const QString& key, const QString& defaultPath);
+
+    // While one lives on a thread, that thread's reads compare the file's stamp only once:
+    // a unit of work (one page call) sees one state of the file, and pays one stat for it
+    // instead of one per value. Snapshots nest; writes are seen at once as always.
+    class KZEMBAPLATFORM_EXPORT Snapshot
+    {
+    public:
+        Snapshot();
+        ~Snapshot();
+        Snapshot(const Snapshot&) = delete;
+        Snapshot& operator=(const Snapshot&) = delete;
+    };
 };
 
 } // namespace krt

@@ -1,6 +1,7 @@
 #include "jsonhelper.h"
 
 #include "convertjsonhelper.h"
+#include "jsonstrictreader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -108,6 +109,9 @@ bool JsonHelper::parseUntrusted(const QByteArray& utf8, Json::Value& root, QStri
             *error = QStringLiteral("longer than %1 bytes").arg(kMaxTextBytes);
         return false;
     }
+    if (JsonStrictReader::read(utf8.constData(), utf8.constData() + utf8.size(), root, maxDepth, kMaxItems))
+        return true;
+    root = Json::Value();
     if (!withinLimits(utf8, maxDepth, error))
         return false;
 
@@ -179,7 +183,10 @@ Json::Value JsonHelper::parseJsonValue(const QString& text, bool* ok)
 
 QString JsonHelper::jsonValueToString(const Json::Value& value)
 {
-    std::ostringstream text;
+    // Setting up a stream costs more than writing a small value: each thread keeps one.
+    thread_local std::ostringstream text;
+    text.str(std::string());
+    text.clear();
     writer().write(value, &text);
     const std::string utf8 = text.str();
     return QString::fromUtf8(utf8.data(), int(utf8.size()));

@@ -7,9 +7,13 @@
 #include "kxwebviewasynjsobject.h"
 #include "kxwebviewjscontext.h"
 
+#include <krt/kruntimeconfig.h>
+
 #include <QEvent>
 #include <QRegularExpression>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 const char kModule[] = "KxWebViewContainer";
@@ -143,7 +147,9 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
     }
 
     Json::Value args(Json::objectValue);
-    if (!argsText.trimmed().isEmpty()) {
+    // Arguments may be megabytes long: look for one visible character instead of trimming a copy.
+    const bool blank = std::all_of(argsText.cbegin(), argsText.cend(), [](QChar c) { return c.isSpace(); });
+    if (!blank) {
         QString why;
         const bool parsed = JsonHelper::parseUntrusted(argsText, args, &why);
         if (!parsed || !args.isObject()) {
@@ -157,6 +163,8 @@ KxWebViewContainer::CallAnswer KxWebViewContainer::invokeJsApi(const QString& me
     }
 
     KxWebViewJSContext context(answer.id, method, std::move(args), callback);
+    // A method may read many configuration values; one look at the file serves the call.
+    const krt::KRuntimeConfig::Snapshot configSnapshot;
     if (!m_jsApiObject->dispatchCall(context)) {
         KxLoggerLite::writeWarning(QString::fromLatin1(kModule), QStringLiteral("no such method: %1").arg(method));
         answer.result = errorAnswer(QStringLiteral("no such method: %1").arg(method));

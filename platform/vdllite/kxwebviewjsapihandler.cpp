@@ -4,7 +4,9 @@
 #include "kxwebviewasynjsobject.h"
 #include "kxwebviewjscontext.h"
 
+#include <QHash>
 #include <QMetaMethod>
+#include <QPair>
 #include <QRegularExpression>
 
 KxWebViewJSApiHandler::KxWebViewJSApiHandler(QObject* parent, KxWebViewAsynJSObject* jsObject)
@@ -27,7 +29,7 @@ QVariantMap KxWebViewJSApiHandler::parseContextArgs(KxWebViewJSContext& context,
     return JsonHelper::jsonValueToVariant(context.args()).toMap();
 }
 
-static int pageMethodIndex(const QMetaObject* meta, const QString& method)
+static int lookUpPageMethod(const QMetaObject* meta, const QString& method)
 {
     // Only plain identifiers name a page method; anything else could smuggle in a signature.
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
@@ -39,6 +41,24 @@ static int pageMethodIndex(const QMetaObject* meta, const QString& method)
         return -1;
     // Signals are not page methods, even when their signature fits.
     return meta->method(index).methodType() == QMetaMethod::Signal ? -1 : index;
+}
+
+static int pageMethodIndex(const QMetaObject* meta, const QString& method)
+{
+    // The lookup costs more than a small call itself, and pages call the same few methods
+    // again and again. Meta-objects are static; the cache is per thread and starts over when
+    // a page sends too many different names.
+    static constexpr int kMaxCachedNames = 1024;
+    thread_local QHash<QPair<const QMetaObject*, QString>, int> cache;
+    const QPair<const QMetaObject*, QString> key(meta, method);
+    const auto found = cache.constFind(key);
+    if (found != cache.cend())
+        return found.value();
+    if (cache.size() >= kMaxCachedNames)
+        cache.clear();
+    const int index = lookUpPageMethod(meta, method);
+    cache.insert(key, index);
+    return index;
 }
 
 bool KxWebViewJSApiHandler::hasJsMethod(const QString& method) const

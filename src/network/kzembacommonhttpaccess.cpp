@@ -219,7 +219,9 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
         const auto* tail = reinterpret_cast<const unsigned char*>(body.constData() + body.size() - 4);
         room = qMax<qint64>(room, qint64(tail[0]) | qint64(tail[1]) << 8 | qint64(tail[2]) << 16 | qint64(tail[3]) << 24);
     } else {
-        room = qMax<qint64>(room, qint64(body.size()) * 4);
+        // Text bodies shrink about eight times. Untouched room costs address space only, and a
+        // short guess costs a reallocation that may copy what is already inflated.
+        room = qMax<qint64>(room, qint64(body.size()) * 8);
     }
     QByteArray inflated;
     inflated.resize(int(qMin(room, cap)));
@@ -227,8 +229,12 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
     bool retried = false;
     InflateResult result = InflateResult::NotDeflate;
     for (;;) {
-        if (size == inflated.size())
-            inflated.resize(int(qMin<qint64>(qint64(inflated.size()) * 2, cap)));
+        if (size == inflated.size()) {
+            // Grow to what the ratio so far predicts for the whole body, with a margin.
+            const qint64 consumed = qMax<qint64>(qint64(body.size()) - stream.avail_in, 1);
+            const qint64 predicted = size * qint64(body.size()) / consumed + size / 8;
+            inflated.resize(int(qMin<qint64>(qMax(predicted, size + size / 2), cap)));
+        }
         const qint64 free = qMin<qint64>(inflated.size() - size, std::numeric_limits<uInt>::max());
         stream.next_out = reinterpret_cast<Bytef*>(inflated.data() + size);
         stream.avail_out = static_cast<uInt>(free);
@@ -271,6 +277,9 @@ KZembaCommonHttpAccess::InflateResult KZembaCommonHttpAccess::inflateBody(const 
     inflateEnd(&stream);
     if (result == InflateResult::Inflated) {
         inflated.resize(int(size));
+        // Give back a large unused tail; shrinking in place costs no copy.
+        if (inflated.capacity() - size > qMax<qint64>(size / 8, 64 * 1024))
+            inflated.squeeze();
         out = std::move(inflated);
     }
     return result;

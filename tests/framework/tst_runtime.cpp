@@ -133,6 +133,34 @@ private slots:
                                                                  : m_runtime->path() + "/office/frameworks/addons");
     }
 
+    // Within a snapshot the file is looked at once: a rewrite by someone else waits for the
+    // snapshot's end, a write of one's own is seen at once, and nested snapshots end together.
+    void snapshotSeesOneStateOfTheFile()
+    {
+        const QString path = krt::KRuntimeConfig::configFilePath();
+        m_runtime->setValue("config/snap/key", "first");
+        {
+            const krt::KRuntimeConfig::Snapshot outer;
+            QCOMPARE(krt::config::value("snap/key").toString(), QStringLiteral("first"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[config]\nsnap\\key=second\n");
+            file.close();
+            {
+                const krt::KRuntimeConfig::Snapshot inner;
+                QCOMPARE(krt::config::value("snap/key").toString(), QStringLiteral("first"));
+            }
+            QCOMPARE(krt::config::value("snap/key").toString(), QStringLiteral("first"));
+        }
+        QCOMPARE(krt::config::value("snap/key").toString(), QStringLiteral("second"));
+        {
+            const krt::KRuntimeConfig::Snapshot snapshot;
+            QCOMPARE(krt::config::value("snap/key").toString(), QStringLiteral("second"));
+            krt::KRuntimeConfig::setValue("config/snap/key", "own");
+            QCOMPARE(krt::config::value("snap/key").toString(), QStringLiteral("own"));
+        }
+    }
+
     // Lines wait in a buffer, but a warning or an error reaches the file at once, with the lines
     // before it and in order.
     void warningsReachTheFileAtOnce_data()
