@@ -143,18 +143,45 @@ private:
         }
     }
 
-    bool readObject(Json::Value& value, int depth)
+    // Enters an object or array whose opening bracket is at hand; `closed` tells that it was
+    // empty and is already behind.
+    bool open(Json::Value& value, Json::ValueType type, char close, int depth, bool& closed)
     {
         if (depth > m_maxDepth || !countItem())
             return false;
         ++m_pos;
-        value = Json::Value(Json::objectValue);
+        value = Json::Value(type);
         skipSpaces();
-        if (m_pos != m_end && *m_pos == '}') {
+        closed = m_pos != m_end && *m_pos == close;
+        if (closed)
+            ++m_pos;
+        return true;
+    }
+
+    // After a member or an element: a comma (then `closed` is false) or the closing bracket.
+    bool next(char close, bool& closed)
+    {
+        skipSpaces();
+        if (m_pos == m_end)
+            return false;
+        closed = *m_pos == close;
+        if (closed) {
             ++m_pos;
             return true;
         }
-        for (;;) {
+        if (*m_pos != ',' || !countItem())
+            return false;
+        ++m_pos;
+        skipSpaces();
+        return true;
+    }
+
+    bool readObject(Json::Value& value, int depth)
+    {
+        bool closed = false;
+        if (!open(value, Json::objectValue, '}', depth, closed))
+            return false;
+        while (!closed) {
             if (m_pos == m_end || *m_pos != '"')
                 return false;
             ++m_pos;
@@ -170,48 +197,22 @@ private:
             ++m_pos;
             skipSpaces();
             // A repeated name keeps its last value, as in the full reader.
-            if (!readValue(value[key], depth))
+            if (!readValue(value[key], depth) || !next('}', closed))
                 return false;
-            skipSpaces();
-            if (m_pos == m_end)
-                return false;
-            if (*m_pos == '}') {
-                ++m_pos;
-                return true;
-            }
-            if (*m_pos != ',' || !countItem())
-                return false;
-            ++m_pos;
-            skipSpaces();
         }
+        return true;
     }
 
     bool readArray(Json::Value& value, int depth)
     {
-        if (depth > m_maxDepth || !countItem())
+        bool closed = false;
+        if (!open(value, Json::arrayValue, ']', depth, closed))
             return false;
-        ++m_pos;
-        value = Json::Value(Json::arrayValue);
-        skipSpaces();
-        if (m_pos != m_end && *m_pos == ']') {
-            ++m_pos;
-            return true;
+        while (!closed) {
+            if (!readValue(value.append(Json::Value()), depth) || !next(']', closed))
+                return false;
         }
-        for (;;) {
-            if (!readValue(value.append(Json::Value()), depth))
-                return false;
-            skipSpaces();
-            if (m_pos == m_end)
-                return false;
-            if (*m_pos == ']') {
-                ++m_pos;
-                return true;
-            }
-            if (*m_pos != ',' || !countItem())
-                return false;
-            ++m_pos;
-            skipSpaces();
-        }
+        return true;
     }
 
     const char* m_pos;
