@@ -130,10 +130,13 @@ private:
             default: return false; // \u and anything else
             }
             m_pos = escape + 2;
-            // The quote found before may have been an escaped one.
-            quote = static_cast<const char*>(std::memchr(m_pos, '"', size_t(m_end - m_pos)));
-            if (!quote)
-                return false;
+            // Only when the quote found before was the escaped one is the next looked for, so
+            // each byte is scanned once however many escapes the string holds.
+            if (m_pos > quote) {
+                quote = static_cast<const char*>(std::memchr(m_pos, '"', size_t(m_end - m_pos)));
+                if (!quote)
+                    return false;
+            }
             escape = static_cast<const char*>(std::memchr(m_pos, '\\', size_t(quote - m_pos)));
             if (!escape) {
                 text.append(m_pos, quote);

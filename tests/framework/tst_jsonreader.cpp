@@ -121,6 +121,9 @@ private slots:
             {"deep but within limits", QByteArray(100, '[') + QByteArray(100, ']')},
             {"long plain string", "{\"s\":\"" + QByteArray(100000, 'x') + "\"}"},
             {"long string with escapes", "{\"s\":\"" + QByteArray("ab\\n").repeated(20000) + "\"}"},
+            // Each escape must not make the reader look for the closing quote again.
+            {"four million escapes", "[\"" + QByteArray("\\n").repeated(4000000) + "\"]"},
+            {"a million escaped quotes", "[\"" + QByteArray("\\\"").repeated(1000000) + "\"]"},
         };
         for (const auto& row : rows)
             QTest::newRow(row.first) << row.second;
