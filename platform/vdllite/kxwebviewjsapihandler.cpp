@@ -46,18 +46,16 @@ static int lookUpPageMethod(const QMetaObject* meta, const QString& method)
 static int pageMethodIndex(const QMetaObject* meta, const QString& method)
 {
     // The lookup costs more than a small call itself, and pages call the same few methods
-    // again and again. Meta-objects are static; the cache is per thread and starts over when
-    // a page sends too many different names.
-    static constexpr int kMaxCachedNames = 1024;
-    thread_local QHash<QPair<const QMetaObject*, QString>, int> cache;
+    // again and again. Only methods that exist are kept, so a page sending made-up names
+    // cannot grow the cache; meta-objects are static. One cache per thread.
+    thread_local QHash<QPair<const QMetaObject*, QString>, int> found;
     const QPair<const QMetaObject*, QString> key(meta, method);
-    const auto found = cache.constFind(key);
-    if (found != cache.cend())
-        return found.value();
-    if (cache.size() >= kMaxCachedNames)
-        cache.clear();
+    const auto hit = found.constFind(key);
+    if (hit != found.cend())
+        return hit.value();
     const int index = lookUpPageMethod(meta, method);
-    cache.insert(key, index);
+    if (index >= 0)
+        found.insert(key, index);
     return index;
 }
 
