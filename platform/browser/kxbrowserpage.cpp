@@ -205,18 +205,23 @@ void KxBrowserPage::setCookie(const QUrl& url, const QNetworkCookie& cookie, con
         wanted.setDomain(url.host());
     if (wanted.path().isEmpty())
         wanted.setPath(QStringLiteral("/"));
-    if (done) {
-        CookieWait wait;
-        wait.cookie = wanted;
-        wait.done = done;
-        wait.timer = new QTimer(this);
-        wait.timer->setSingleShot(true);
-        QTimer* timer = wait.timer;
-        connect(timer, &QTimer::timeout, this, [this, timer]() { finishCookieWait(timer, false); });
-        m_cookieWaits.append(wait);
-        timer->start(kCookieWaitMs);
-    }
+    if (done)
+        waitForCookie(wanted, false, done);
     m_profile->cookieStore()->setCookie(cookie, url);
+}
+
+void KxBrowserPage::waitForCookie(const QNetworkCookie& cookie, bool removal, const KxCookieCallback& done)
+{
+    CookieWait wait;
+    wait.cookie = cookie;
+    wait.removal = removal;
+    wait.done = done;
+    wait.timer = new QTimer(this);
+    wait.timer->setSingleShot(true);
+    QTimer* timer = wait.timer;
+    connect(timer, &QTimer::timeout, this, [this, timer]() { finishCookieWait(timer, false); });
+    m_cookieWaits.append(wait);
+    timer->start(kCookieWaitMs);
 }
 
 void KxBrowserPage::deleteCookie(const QUrl& url, const QString& name, const KxCookieCallback& done)
@@ -235,18 +240,8 @@ void KxBrowserPage::deleteCookie(const QUrl& url, const QString& name, const KxC
     }
     for (int i = 0; i < doomed.size(); ++i) {
         // The caller hears once, when the last of them is gone.
-        if (done && i == doomed.size() - 1) {
-            CookieWait wait;
-            wait.removal = true;
-            wait.cookie = doomed.at(i);
-            wait.done = done;
-            wait.timer = new QTimer(this);
-            wait.timer->setSingleShot(true);
-            QTimer* timer = wait.timer;
-            connect(timer, &QTimer::timeout, this, [this, timer]() { finishCookieWait(timer, false); });
-            m_cookieWaits.append(wait);
-            timer->start(kCookieWaitMs);
-        }
+        if (done && i == doomed.size() - 1)
+            waitForCookie(doomed.at(i), true, done);
         m_profile->cookieStore()->deleteCookie(doomed.at(i), url);
     }
 }

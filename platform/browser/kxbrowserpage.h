@@ -70,6 +70,8 @@ private:
     };
     void onCookieAdded(const QNetworkCookie& cookie);
     void onCookieRemoved(const QNetworkCookie& cookie);
+    // `done` hears when the store reports the cookie set (or removed), or false after a while.
+    void waitForCookie(const QNetworkCookie& cookie, bool removal, const KxCookieCallback& done);
     void settleCookieWaits(const QNetworkCookie& cookie, bool removal);
     void finishCookieWait(QTimer* timer, bool ok);
     static bool sameCookie(const QNetworkCookie& a, const QNetworkCookie& b);

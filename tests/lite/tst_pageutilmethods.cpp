@@ -5,6 +5,7 @@
 #include "ktestpagehost.h"
 #include "ktestplugincontrol.h"
 #include "ktestruntime.h"
+#include "ktesturlcatcher.h"
 
 #include "open/kzembajsapilite.h"
 
@@ -13,7 +14,6 @@
 #include <krt/krt.h>
 
 #include <QCryptographicHash>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -57,16 +57,6 @@ public:
     Q_INVOKABLE void getDropMenuInfo(QVariantMap& info) { info.insert("height", 320); }
 };
 
-// Stands for the desktop's handler of local files.
-class KFileOpener : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 class TstPageUtilMethods : public QObject
 {
@@ -276,14 +266,12 @@ private slots:
 
     void openLocalPath()
     {
-        KFileOpener opener;
-        QDesktopServices::setUrlHandler("file", &opener, "open");
+        const KTestUrlCatcher opener({"file"});
         QCOMPARE(call("openLocalPath", {{"path", m_runtime->path() + "/a/../b"}}),
                  QJsonValue(QJsonObject{{"open", true}}));
         // Nothing to open: the working folder is not what an empty path means.
         QCOMPARE(call("openLocalPath", {{"path", ""}}), QJsonValue(QJsonObject{{"open", false}}));
-        QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(opener.opened, (QList<QUrl>{QUrl::fromLocalFile(m_runtime->path() + "/b")}));
+        QCOMPARE(opener.urls, (QList<QUrl>{QUrl::fromLocalFile(m_runtime->path() + "/b")}));
     }
 
     void hoverPreviewIsPassedOn_data()

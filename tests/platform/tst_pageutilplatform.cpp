@@ -7,6 +7,7 @@
 #include "ktesthttpserver.h"
 #include "ktestpagehost.h"
 #include "ktestruntime.h"
+#include "ktesturlcatcher.h"
 
 #include <appmgr/kappcontext.h>
 #include <appmgr/kappmgr.h>
@@ -20,7 +21,6 @@
 #include <vdllite/kxdesktopshortcuttips.h>
 #include <vdllite/kxjsapiutilhandler.h>
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -28,16 +28,6 @@
 #include <QtTest>
 
 #include <memory>
-
-class KUrlCatcher : public QObject
-{
-    Q_OBJECT
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
 
 class TstPageUtilPlatform : public QObject
 {
@@ -311,12 +301,8 @@ private slots:
         QFETCH(QString, method);
         QFETCH(QString, url);
         QFETCH(QJsonObject, answer);
-        KUrlCatcher catcher;
-        for (const char* scheme : {"https", "javascript"})
-            QDesktopServices::setUrlHandler(scheme, &catcher, "open");
+        const KTestUrlCatcher catcher({"https", "javascript"});
         const QJsonObject result = call(method, {{"url", url}});
-        for (const char* scheme : {"https", "javascript"})
-            QDesktopServices::unsetUrlHandler(scheme);
 
         QCOMPARE(result, answer);
         const bool opened = answer.value("callstatus") == QLatin1String("ok");

@@ -5,6 +5,7 @@
 #include "ktestcommonjsapi.h"
 #include "ktestpagehost.h"
 #include "ktestruntime.h"
+#include "ktesturlcatcher.h"
 
 #include "util/apprunstatus.h"
 #include "util/kzembaapprunmonitor.h"
@@ -20,7 +21,6 @@
 #include <vanta/kvantaapprunner.h>
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -28,17 +28,6 @@
 #include <QtTest>
 
 #include <memory>
-
-// Catches what the handler opens instead of a browser.
-class KUrlCatcher : public QObject
-{
-    Q_OBJECT
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
 
 class TstCommonUtilHandler : public QObject
 {
@@ -444,14 +433,8 @@ private slots:
         QFETCH(QString, url);
         QFETCH(bool, opened);
         m_runtime->setValue("ksafe/allowedHostSuffixes", QStringList{"example"});
-        KUrlCatcher catcher;
-        for (const char* scheme : {"http", "https", "file", "javascript"})
-            QDesktopServices::setUrlHandler(scheme, &catcher, "open");
-
+        const KTestUrlCatcher catcher({"http", "https", "file", "javascript"});
         const QJsonValue answer = page()->call("common.util.innerOpenUrl", {{"url", url}});
-
-        for (const char* scheme : {"http", "https", "file", "javascript"})
-            QDesktopServices::unsetUrlHandler(scheme);
         QCOMPARE(catcher.urls.size(), opened ? 1 : 0);
         if (opened) {
             QCOMPARE(catcher.urls.first(), QUrl(url));
