@@ -17,7 +17,13 @@ KPluginManager* KPluginManager::getInstance()
 
 QStringList KPluginManager::knownPlugins() const
 {
-    return krt::KRuntimeConfig::value(QStringLiteral("pluginManager/plugins")).toStringList();
+    // Generations start at 1 once the file was read, so 0 never matches.
+    const quint64 generation = krt::KRuntimeConfig::generation();
+    if (generation != m_knownGeneration) {
+        m_known = krt::KRuntimeConfig::value(QStringLiteral("pluginManager/plugins")).toStringList();
+        m_knownGeneration = generation;
+    }
+    return m_known;
 }
 
 KPlugin* KPluginManager::getPlugin(const QString& name)

@@ -28,6 +28,10 @@ private:
     ~KPluginManager() override;
 
     QMap<QString, KPlugin*> m_plugins;
+    // The configured list as last read, kept while the configuration stays as it was:
+    // the loader asks on every use of a missing plug-in.
+    mutable QStringList m_known;
+    mutable quint64 m_knownGeneration = 0;
 };
 
 #endif

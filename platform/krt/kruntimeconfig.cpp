@@ -59,6 +59,8 @@ struct LoadedConfig
 {
     QMutex mutex;
     QString overrideDir;
+    // overrideDir's file, made once: every read needs the path.
+    QString overrideFile;
     QString path;
     FileStamp stamp;
     std::unique_ptr<QSettings> settings;
@@ -84,6 +86,25 @@ struct LoadedConfig
         }
         return *settings;
     }
+
+    // Call locked.
+    QString runtimeDir() const
+    {
+        if (!overrideDir.isEmpty())
+            return overrideDir;
+        const QString fromEnv = qEnvironmentVariable(KRuntimeConfig::environmentVariable());
+        if (!fromEnv.isEmpty())
+            return QDir(fromEnv).absolutePath();
+        return QDir::homePath() + QStringLiteral("/.kzemba");
+    }
+
+    // Call locked.
+    QString filePath() const
+    {
+        return overrideDir.isEmpty() ? fileIn(runtimeDir()) : overrideFile;
+    }
+
+    static QString fileIn(const QString& dir) { return dir + QStringLiteral("/runtime.ini"); }
 
     // After our own write the file is what `settings` holds.
     void written()
@@ -111,60 +132,52 @@ const char* KRuntimeConfig::environmentVariable()
 
 QString KRuntimeConfig::runtimeDir()
 {
-    {
-        QMutexLocker lock(&loaded().mutex);
-        if (!loaded().overrideDir.isEmpty())
-            return loaded().overrideDir;
-    }
-    const QString fromEnv = qEnvironmentVariable(environmentVariable());
-    if (!fromEnv.isEmpty())
-        return QDir(fromEnv).absolutePath();
-    return QDir::homePath() + QStringLiteral("/.kzemba");
+    QMutexLocker lock(&loaded().mutex);
+    return loaded().runtimeDir();
 }
 
 void KRuntimeConfig::setRuntimeDir(const QString& dir)
 {
-    QMutexLocker lock(&loaded().mutex);
-    loaded().overrideDir = dir.isEmpty() ? QString() : QDir(dir).absolutePath();
+    LoadedConfig& config = loaded();
+    QMutexLocker lock(&config.mutex);
+    config.overrideDir = dir.isEmpty() ? QString() : QDir(dir).absolutePath();
+    config.overrideFile = dir.isEmpty() ? QString() : LoadedConfig::fileIn(config.overrideDir);
 }
 
 QString KRuntimeConfig::configFilePath()
 {
-    return runtimeDir() + QStringLiteral("/runtime.ini");
+    QMutexLocker lock(&loaded().mutex);
+    return loaded().filePath();
 }
 
 QVariant KRuntimeConfig::value(const QString& key, const QVariant& defaultValue)
 {
-    const QString path = configFilePath();
     LoadedConfig& config = loaded();
     QMutexLocker lock(&config.mutex);
-    return config.current(path).value(key, defaultValue);
+    return config.current(config.filePath()).value(key, defaultValue);
 }
 
 void KRuntimeConfig::setValue(const QString& key, const QVariant& value)
 {
-    const QString path = configFilePath();
     LoadedConfig& config = loaded();
     QMutexLocker lock(&config.mutex);
-    config.current(path).setValue(key, value);
+    config.current(config.filePath()).setValue(key, value);
     config.written();
 }
 
 void KRuntimeConfig::remove(const QString& key)
 {
-    const QString path = configFilePath();
     LoadedConfig& config = loaded();
     QMutexLocker lock(&config.mutex);
-    config.current(path).remove(key);
+    config.current(config.filePath()).remove(key);
     config.written();
 }
 
 quint64 KRuntimeConfig::generation()
 {
-    const QString path = configFilePath();
     LoadedConfig& config = loaded();
     QMutexLocker lock(&config.mutex);
-    config.current(path);
+    config.current(config.filePath());
     return config.generation;
 }
 

@@ -192,6 +192,9 @@ signals:
     void hideCloseButton();
 
 private:
+    // getNetRequest for a URL the caller already read from the arguments.
+    QNetworkRequest netRequest(const QVariantMap& args, const QUrl& url, QNetworkAccessManager::Operation operation);
+
     QString m_pushHandler;
     bool m_pushHandlerRegistered = false;
     QList<QPair<QString, QString>> m_pendingNotifications;

@@ -68,11 +68,16 @@ bool refusePageRequest(KxWebViewJSContext& context, const QString& method, const
 
 QNetworkRequest KZembaCommonJsApi::getNetRequest(const QVariantMap& args, QNetworkAccessManager::Operation operation)
 {
+    return netRequest(args, pageUrl(args), operation);
+}
+
+QNetworkRequest KZembaCommonJsApi::netRequest(const QVariantMap& args, const QUrl& url,
+                                              QNetworkAccessManager::Operation operation)
+{
     const bool eraseHisCookie = args.value(QStringLiteral("eraseHisCookie"), false).toBool();
     const QVariantMap cookies = args.value(QStringLiteral("cookie")).toMap();
     const QVariantMap headers = args.value(QStringLiteral("header")).toMap();
 
-    const QUrl url = pageUrl(args);
     QNetworkRequest request(url);
 
     QNetworkCookieJar* jar = networkAccessManager()->cookieJar();
@@ -117,9 +122,10 @@ void KZembaCommonJsApi::httpGet(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
-    if (refusePageRequest(context, QStringLiteral("httpGet"), pageUrl(args), args))
+    const QUrl url = pageUrl(args);
+    if (refusePageRequest(context, QStringLiteral("httpGet"), url, args))
         return;
-    const QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::GetOperation);
+    const QNetworkRequest request = netRequest(args, url, QNetworkAccessManager::GetOperation);
     httpAction(networkAccessManager()->get(request), args, QStringLiteral("get"));
 }
 
@@ -128,12 +134,13 @@ void KZembaCommonJsApi::httpPost(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
-    if (refusePageRequest(context, QStringLiteral("httpPost"), pageUrl(args), args))
+    const QUrl url = pageUrl(args);
+    if (refusePageRequest(context, QStringLiteral("httpPost"), url, args))
         return;
     const QByteArray body = args.value(QStringLiteral("bRawData"), false).toBool()
         ? args.value(QStringLiteral("data")).toString().toUtf8()
         : organizePostData(args.value(QStringLiteral("data")).toMap());
-    QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::PostOperation);
+    QNetworkRequest request = netRequest(args, url, QNetworkAccessManager::PostOperation);
     // The type Qt would send anyway, named here so that Qt does not warn about it on every post.
     if (!request.hasRawHeader("Content-Type"))
         request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
@@ -145,9 +152,10 @@ void KZembaCommonJsApi::httpDelete(KxWebViewJSContext& context)
     const QVariantMap args = parseContextArgs(context);
     if (args.isEmpty())
         return;
-    if (refusePageRequest(context, QStringLiteral("httpDelete"), pageUrl(args), args))
+    const QUrl url = pageUrl(args);
+    if (refusePageRequest(context, QStringLiteral("httpDelete"), url, args))
         return;
-    const QNetworkRequest request = getNetRequest(args, QNetworkAccessManager::DeleteOperation);
+    const QNetworkRequest request = netRequest(args, url, QNetworkAccessManager::DeleteOperation);
     httpAction(networkAccessManager()->deleteResource(request), args, QStringLiteral("delete"));
 }
 

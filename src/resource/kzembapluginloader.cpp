@@ -38,14 +38,22 @@ LogModules logModulesFor(const QString& pluginName)
 }
 
 // What a retry reuses from the attempts before it while the runtime configuration stays as it
-// was: the library path, and the last line of each kind logged for the plug-in.
+// was: the library path, the lines a missing plug-in logs (made once, compared on every retry),
+// and the last line of each kind logged for the plug-in.
 struct RetryState
 {
     quint64 generation = 0;
     QString path;
+    QString missingLine;
+    QString unknownLine;
     QString loggedLoad;
     QString loggedManager;
 };
+
+QString loadFailedLine(const QString& error)
+{
+    return QStringLiteral("load dll failed %1, %2").arg(QString(), error);
+}
 
 // Like the entry slots, used on the GUI thread only. A map keeps each state in place while a
 // library loaded meanwhile asks for another plug-in.
@@ -59,6 +67,8 @@ RetryState& retryStateFor(const QString& pluginName)
         state.generation = generation;
         const QString folder = kpluginconfig::getPluginPath(pluginName, QString());
         state.path = folder.isEmpty() ? QString() : QDir(folder).absoluteFilePath(krt::getLibFileName(pluginName));
+        state.missingLine = loadFailedLine(QStringLiteral("path not exist %1").arg(state.path));
+        state.unknownLine = QStringLiteral("no plugin:[%1] configred").arg(pluginName);
     }
     return state;
 }
@@ -106,25 +116,19 @@ void KZembaPluginLoader::resolvePluginEntry(const QString& pluginName, const cha
     RetryState& state = retryStateFor(pluginName);
     const QString path = state.path;
 
-    bool loaded = false;
-    QString error;
     if (!path.isEmpty() && QFile::exists(path)) {
         // The library object goes out of scope but the library stays loaded: Qt never
         // unloads without an explicit unload().
         QLibrary library(path);
         if (library.load()) {
-            loaded = true;
             slot = library.resolve(entryName);
+            state.loggedLoad.clear();
         } else {
-            error = library.errorString() + path;
+            logUnlessRepeated(state.loggedLoad, modules.load, loadFailedLine(library.errorString() + path));
         }
     } else {
-        error = QStringLiteral("path not exist %1").arg(path);
+        logUnlessRepeated(state.loggedLoad, modules.load, state.missingLine);
     }
-    if (!loaded)
-        logUnlessRepeated(state.loggedLoad, modules.load, QStringLiteral("load dll failed %1, %2").arg(QString(), error));
-    else
-        state.loggedLoad.clear();
 
     KPluginManager* manager = KPluginManager::getInstance();
     if (!manager)
@@ -132,7 +136,7 @@ void KZembaPluginLoader::resolvePluginEntry(const QString& pluginName, const cha
     if (KPlugin* plugin = manager->getPlugin(pluginName))
         plugin->load(0, 1);
     else
-        logUnlessRepeated(state.loggedManager, modules.manager, QStringLiteral("no plugin:[%1] configred").arg(pluginName));
+        logUnlessRepeated(state.loggedManager, modules.manager, state.unknownLine);
 }
 
 IKZembaNetWork* KZembaPluginLoader::getZembaNetWork()
