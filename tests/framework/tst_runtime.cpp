@@ -298,6 +298,15 @@ private slots:
         QCOMPARE(plugin->loadRequests(), 1);
         QVERIFY(!plugin->errorString().isEmpty());
 
+        // The manager keeps the list while the file stays as it was, and follows a rewrite by
+        // anyone else at once.
+        {
+            QSettings other(krt::KRuntimeConfig::configFilePath(), QSettings::IniFormat);
+            other.setValue("pluginManager/plugins", QStringList{"other"});
+        }
+        QVERIFY(!manager->getPlugin("kzembabase"));
+        QVERIFY(manager->getPlugin("other"));
+
         m_runtime->setValue("pluginManager/enabled", false);
         QVERIFY(!KPluginManager::getInstance());
     }
