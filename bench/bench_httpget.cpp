@@ -55,8 +55,7 @@ int main(int argc, char** argv)
     const QString url = server.url(QStringLiteral("/item"));
 
     KTestPageHost host;
-    auto* api = new KTestCommonJsApi(host.container(), host.hostWidget());
-    host.container()->setJsApiObject(api);
+    auto* api = host.installApi<KTestCommonJsApi>();
     api->initHandlers();
 
     // The page encodes its arguments itself, in its own process: the text is made once.

@@ -47,8 +47,7 @@ private:
     void makeApi()
     {
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KContainerPageJsApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KContainerPageJsApi>();
         m_api->initHandlers();
         m_api->init();
     }
@@ -230,8 +229,7 @@ private slots:
 
         // The set of reported pages belongs to the process, not to the page object.
         KTestPageHost other;
-        auto* api = new KTestCommonJsApi(other.container(), other.hostWidget());
-        other.container()->setJsApiObject(api);
+        other.installApi<KTestCommonJsApi>();
         other.container()->loadURL(QUrl(pageUrl()));
         other.page()->call("getUserAccountInfoState", QJsonObject{{"callback", "cb"}});
         QCOMPARE(monitorPosts().size(), 1);

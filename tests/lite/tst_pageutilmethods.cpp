@@ -121,8 +121,7 @@ private slots:
         QCOMPARE(call("setCommonProperty", {{"key", "docMode"}, {"value", QJsonObject{{"a", 1}}}}), QJsonValue());
         // Another page sees what this one set.
         KTestPageHost other;
-        auto* otherApi = new KZembaJsApiLite(other.container(), other.hostWidget());
-        other.container()->setJsApiObject(otherApi);
+        other.installApi<KZembaJsApiLite>();
         QCOMPARE(other.page()->call("getCommonProperty", {{"key", "docMode"}}), QJsonValue(QJsonObject{{"a", 1}}));
         QCOMPARE(call("getCommonProperty", {{"key", "unknown"}}), QJsonValue());
         QCOMPARE(call("getCommonProperty"), QJsonValue());

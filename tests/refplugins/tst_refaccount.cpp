@@ -72,8 +72,7 @@ private slots:
         m_server.setDefaultAnswer(KTestHttpAnswer(200, "{}").setHeader("Content-Type", "application/json"));
         m_runtime->setValue("domains/zembaapiqox", m_server.url("/").chopped(1));
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KTestCommonJsApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KTestCommonJsApi>();
         m_api->initHandlers();
         m_api->init();
     }

@@ -54,8 +54,7 @@ private slots:
         m_server.clearAnswers();
         m_server.clearRequests();
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KTestCommonJsApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KTestCommonJsApi>();
     }
 
     void cleanup()

@@ -81,8 +81,7 @@ private slots:
         control()->reset();
         control()->setOption("corelite/resourceTypes", QStringList{"font", "font1", "template", "commercial"});
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KDownloadingJsApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KDownloadingJsApi>();
         m_api->initHandlers();
     }
 

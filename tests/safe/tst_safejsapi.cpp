@@ -94,8 +94,7 @@ private:
     void makeApi()
     {
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KUnrestrictedSafeApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KUnrestrictedSafeApi>();
         m_api->initHandlers();
         m_api->init();
     }

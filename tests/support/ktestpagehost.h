@@ -21,6 +21,15 @@ public:
     KxWebViewContainer* container() const { return m_container; }
     KxHeadlessPage* page() const;
 
+    // Makes the page's JS API object (the container owns it) and installs it.
+    template <typename Api>
+    Api* installApi()
+    {
+        auto* api = new Api(container(), hostWidget());
+        container()->setJsApiObject(api);
+        return api;
+    }
+
     // Runs the event loop until `function` has received `count` deliveries in all.
     bool waitForDeliveries(const QString& function, int count = 1, int timeoutMs = 5000) const;
 

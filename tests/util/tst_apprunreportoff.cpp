@@ -26,8 +26,7 @@ private slots:
         runtime.setValue("identity/uuid", "user-0005");
         runtime.setValue("appMgr/apps", QStringList{"app1"});
         KTestPageHost host;
-        auto* api = new KTestCommonJsApi(host.container(), host.hostWidget());
-        host.container()->setJsApiObject(api);
+        auto* api = host.installApi<KTestCommonJsApi>();
         api->setHandler("common.util", new KZembaCommonUtilHandler(api, api));
 
         QCOMPARE(host.page()->call("common.util.openApp", {{"appId", "app1"}}).toObject().value("errormsg").toString(),

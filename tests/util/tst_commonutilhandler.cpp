@@ -73,8 +73,7 @@ private slots:
         m_runtime->setValue("identity/uuid", "user-0004");
         m_runtime->setValue("paths/frameworks", "frameworks");
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KTestCommonJsApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KTestCommonJsApi>();
         m_handler = new KZembaCommonUtilHandler(m_api, m_api);
         m_api->setHandler("common.util", m_handler);
         runner()->clearRuns();

@@ -113,8 +113,7 @@ private slots:
         control()->netWork()->clearPreparations();
         QVERIFY(QDir().mkpath(krt::dirs::desktop()));
         m_host = std::make_unique<KTestPageHost>();
-        m_api = new KTestCommonJsApi(m_host->container(), m_host->hostWidget());
-        m_host->container()->setJsApiObject(m_api);
+        m_api = m_host->installApi<KTestCommonJsApi>();
         m_handler = new KTestJsUtilHandler(m_api, m_api);
         m_api->setHandler("zemba.util", m_handler);
     }
