@@ -25,11 +25,11 @@ struct FileStamp
     timespec modified {};
     timespec changed {};
 
-    static FileStamp of(const QString& path)
+    static FileStamp of(const QByteArray& nativePath)
     {
         FileStamp stamp;
         struct stat info {};
-        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        if (::stat(nativePath.constData(), &info) != 0)
             return stamp;
         stamp.exists = true;
         stamp.device = info.st_dev;
@@ -62,6 +62,8 @@ struct LoadedConfig
     // overrideDir's file, made once: every read needs the path.
     QString overrideFile;
     QString path;
+    // `path` in the file system's encoding, made once: the stamp is compared on every call.
+    QByteArray nativePath;
     FileStamp stamp;
     std::unique_ptr<QSettings> settings;
     quint64 generation = 0;
@@ -73,13 +75,17 @@ struct LoadedConfig
             return *settings;
         if (t_snapshotDepth > 0)
             t_snapshotChecked = true;
-        const FileStamp now = FileStamp::of(filePath);
         if (!settings || filePath != path) {
-            settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
             path = filePath;
-            stamp = now;
+            nativePath = QFile::encodeName(filePath);
+            // The stamp is taken before the read: a rewrite during it shows on the next check.
+            stamp = FileStamp::of(nativePath);
+            settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
             ++generation;
-        } else if (now != stamp) {
+            return *settings;
+        }
+        const FileStamp now = FileStamp::of(nativePath);
+        if (now != stamp) {
             settings->sync();
             stamp = now;
             ++generation;
@@ -110,7 +116,7 @@ struct LoadedConfig
     void written()
     {
         settings->sync();
-        stamp = FileStamp::of(path);
+        stamp = FileStamp::of(nativePath);
         ++generation;
     }
 };
